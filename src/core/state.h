@@ -1,0 +1,64 @@
+// The program's state object: the single records and flags that cross subsystems. The
+// application owns one and passes it by reference; tests build a fresh one per case.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "calibration/calibration_data.h"
+#include "core/date_time.h"
+#include "hearingtest/audiogram.h"
+#include "settings/settings.h"
+
+namespace sonavel {
+
+constexpr int32_t TraceHistorySize = 201;
+
+// The personal-data fields of the main window, as plain values.
+struct PersonalData {
+  std::string LastName;         // txtLastName
+  std::string FirstName;        // txtFirstName
+  std::string ReferenceNumber;  // txtReferenceNumber
+  std::string Organisation;     // txtOrganisation
+  Date DateOfBirth{1960, 1, 1};  // dtpDOB
+  std::string Comment;          // txtComment
+
+  friend bool operator==(const PersonalData&, const PersonalData&) = default;
+};
+
+struct AppState {
+  // Results.
+  PatientFile CurrentAudiogram;
+  bool ResultsPresent = false;
+  FrequencyTableType FrequencyTable = DefaultFrequencyTable;
+  PersonalData Personal;
+
+  // Settings and calibration.
+  SettingsRecord Settings;
+  CalibrationTable CalibrationData{};
+  bool CalibrationLoaded = false;
+
+  // Shell.
+  std::string CommandLine;  // every argument followed by one blank
+  bool UseEndpointVolume = false;
+
+  // Run-time state of a test.
+  bool AbortRequested = false;
+  int32_t CurrentEar = 0;
+  int32_t PresentationCount = 0;
+  int32_t TracePixelStep = 0;
+  std::array<int32_t, TraceHistorySize> TraceHistory{};
+  double CurrentLevel = 0;
+  bool ButtonPressed = false;
+  int32_t LeftChannelGain = 0;
+  int32_t RightChannelGain = 0;
+};
+
+// The channel gains of an ear: 1/0 for the left ear, 0/1 for the right.
+inline void SelectEarChannel(AppState& state, int32_t ear) {
+  state.LeftChannelGain = ear == 0 ? 1 : 0;
+  state.RightChannelGain = ear == 0 ? 0 : 1;
+}
+
+}  // namespace sonavel

@@ -1,0 +1,109 @@
+#include "files/atomic_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+#include "core/error.h"
+
+namespace sonavel {
+
+namespace {
+std::string SystemReason(int err) { return std::strerror(err); }
+
+std::string TempNameFor(const std::string& target, unsigned salt) {
+  const std::filesystem::path p(target);
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, ".%08x.tmp", salt);
+  return (p.parent_path() / ("." + p.filename().string() + suffix)).string();
+}
+}  // namespace
+
+std::string CannotCreateFileMessage(const std::string& path, const std::string& reason) {
+  return "Cannot create file \"" + path + "\". " + reason;
+}
+
+std::string CannotOpenFileMessage(const std::string& path, const std::string& reason) {
+  return "Cannot open file \"" + path + "\". " + reason;
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string targetPath) : target_(std::move(targetPath)) {
+  if (std::filesystem::is_directory(target_)) Fail(SystemReason(EISDIR));
+  std::random_device rd;
+  for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
+    temp_ = TempNameFor(target_, rd());
+    errno = 0;
+    file_ = std::fopen(temp_.c_str(), "wbx");
+    if (file_ == nullptr && errno != EEXIST) break;
+  }
+  if (file_ == nullptr) {
+    const int err = errno;
+    temp_.clear();
+    Fail(SystemReason(err));
+  }
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (file_ != nullptr) std::fclose(file_);
+  if (!committed_ && !temp_.empty()) std::remove(temp_.c_str());
+}
+
+void AtomicFileWriter::Fail(const std::string& reason) {
+  throw SonavelError(CannotCreateFileMessage(target_, reason));
+}
+
+void AtomicFileWriter::Write(const void* data, size_t size) {
+  if (file_ == nullptr) Fail(SystemReason(EBADF));
+  if (failAfter_ != static_cast<size_t>(-1) && written_ + size > failAfter_) {
+    const size_t part = failAfter_ - written_;
+    std::fwrite(data, 1, part, file_);
+    written_ += part;
+    Fail(SystemReason(ENOSPC));
+  }
+  if (size > 0 && std::fwrite(data, 1, size, file_) != size) Fail(SystemReason(errno));
+  written_ += size;
+}
+
+void AtomicFileWriter::Commit() {
+  if (file_ == nullptr) Fail(SystemReason(EBADF));
+  const bool flushed = std::fflush(file_) == 0;
+  const int flushErr = errno;
+  const bool closed = std::fclose(file_) == 0;
+  const int closeErr = errno;
+  file_ = nullptr;
+  if (!flushed) Fail(SystemReason(flushErr));
+  if (!closed) Fail(SystemReason(closeErr));
+  if (std::rename(temp_.c_str(), target_.c_str()) != 0) Fail(SystemReason(errno));
+  committed_ = true;
+}
+
+void WriteWholeFile(const std::string& path, std::string_view bytes) {
+  AtomicFileWriter writer(path);
+  writer.Write(bytes);
+  writer.Commit();
+}
+
+std::string ReadWholeFile(const std::string& path, size_t maxBytes) {
+  if (std::filesystem::is_directory(path))
+    throw SonavelError(CannotOpenFileMessage(path, SystemReason(EISDIR)));
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) throw SonavelError(CannotOpenFileMessage(path, SystemReason(errno)));
+  std::string content;
+  char buf[65536];
+  size_t got;
+  while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) {
+    content.append(buf, got);
+    if (content.size() > maxBytes) {
+      std::fclose(f);
+      throw SonavelError(CannotOpenFileMessage(path, SystemReason(EFBIG)));
+    }
+  }
+  const bool failed = std::ferror(f) != 0;
+  const int err = errno;
+  std::fclose(f);
+  if (failed) throw SonavelError(CannotOpenFileMessage(path, SystemReason(err)));
+  return content;
+}
+
+}  // namespace sonavel

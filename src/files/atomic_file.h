@@ -1,0 +1,52 @@
+// Writing a file so that a failed save never destroys the previous one: the bytes go to a
+// temporary file in the target's folder, which replaces the target only once it is complete.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace sonavel {
+
+class AtomicFileWriter {
+ public:
+  // Creates the temporary file; throws SonavelError naming the target and the system's reason.
+  explicit AtomicFileWriter(std::string targetPath);
+  ~AtomicFileWriter();  // removes the temporary file unless committed
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  void Write(const void* data, size_t size);
+  void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
+  // Flushes, closes and renames the temporary file over the target.
+  void Commit();
+
+  // For tests: the write that would pass this many bytes in total fails like a full disk.
+  void FailAfterBytes(size_t bytes) { failAfter_ = bytes; }
+
+  const std::string& TargetPath() const { return target_; }
+
+ private:
+  [[noreturn]] void Fail(const std::string& reason);
+
+  std::string target_;
+  std::string temp_;
+  std::FILE* file_ = nullptr;
+  size_t written_ = 0;
+  size_t failAfter_ = static_cast<size_t>(-1);
+  bool committed_ = false;
+};
+
+// Writes `bytes` as the whole content of `path`, atomically.
+void WriteWholeFile(const std::string& path, std::string_view bytes);
+
+// Reads a whole file; throws SonavelError naming the file and the system's reason. Files larger
+// than `maxBytes` are refused, so a wrong file name never makes the program read gigabytes.
+std::string ReadWholeFile(const std::string& path, size_t maxBytes = 64u << 20);
+
+// The texts of the system's file errors.
+std::string CannotCreateFileMessage(const std::string& path, const std::string& reason);
+std::string CannotOpenFileMessage(const std::string& path, const std::string& reason);
+
+}  // namespace sonavel
