@@ -40,10 +40,12 @@ void BM_ReferenceSineLoop(benchmark::State& state) {
       const double r = static_cast<double>(n) / static_cast<double>(toneFrames);
       double w = 1.0;
       if (r < 0.25 || r > 0.75) {
-        const double s = std::sin(2.0 * std::numbers::pi * static_cast<double>(n) / static_cast<double>(toneFrames));
+        const double s =
+            std::sin(2.0 * std::numbers::pi * static_cast<double>(n) / static_cast<double>(toneFrames));
         w = s * s;
       }
-      const auto v = static_cast<int32_t>(std::nearbyint(std::sin(static_cast<double>(n) * omega / 44100.0) * amplitude * w));
+      const auto v = static_cast<int32_t>(
+          std::nearbyint(std::sin(static_cast<double>(n) * omega / 44100.0) * amplitude * w));
       out[0] = static_cast<uint8_t>(v & 0xFF);
       out[1] = static_cast<uint8_t>((v >> 8) & 0xFF);
       out += 4;
@@ -77,10 +79,12 @@ void BM_CreateSoundVersusReference(benchmark::State& state) {
       const double r = static_cast<double>(n) / static_cast<double>(toneFrames);
       double w = 1.0;
       if (r < 0.25 || r > 0.75) {
-        const double s = std::sin(2.0 * std::numbers::pi * static_cast<double>(n) / static_cast<double>(toneFrames));
+        const double s =
+            std::sin(2.0 * std::numbers::pi * static_cast<double>(n) / static_cast<double>(toneFrames));
         w = s * s;
       }
-      const auto v = static_cast<int32_t>(std::nearbyint(std::sin(static_cast<double>(n) * omega / 44100.0) * amplitude * w));
+      const auto v = static_cast<int32_t>(
+          std::nearbyint(std::sin(static_cast<double>(n) * omega / 44100.0) * amplitude * w));
       bytes[static_cast<size_t>(n) * 4] = static_cast<uint8_t>(v & 0xFF);
       bytes[static_cast<size_t>(n) * 4 + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
     }

@@ -17,8 +17,8 @@ double RampWeight(int64_t n, int64_t N) {
   return 1.0;
 }
 
-void CreateSound(int32_t f, double a, double BeepTime, double PauseTime, ToneBuffer& Data,
-                 bool ApplyWindow, int32_t LeftChannelGain, int32_t RightChannelGain) {
+void CreateSound(int32_t f, double a, double BeepTime, double PauseTime, ToneBuffer& Data, bool ApplyWindow,
+                 int32_t LeftChannelGain, int32_t RightChannelGain) {
   const int64_t toneFrames = std::max<int64_t>(0, Truncate(BeepTime * SampleRate));
   const int64_t pauseFrames = std::max<int64_t>(0, Truncate(PauseTime * SampleRate));
   const double amplitude = 32767.0 * std::pow(10.0, a / 20.0);

@@ -42,8 +42,8 @@ class ToneBuffer {
 // the amplitude 32767), shaped with sin² ramps over its first and last quarter when ApplyWindow
 // is set, followed by PauseTime seconds of silence. The tone goes to the channels whose gain is 1.
 // A level above full scale saturates at +-32767 instead of wrapping around.
-void CreateSound(int32_t f, double a, double BeepTime, double PauseTime, ToneBuffer& Data,
-                 bool ApplyWindow, int32_t LeftChannelGain, int32_t RightChannelGain);
+void CreateSound(int32_t f, double a, double BeepTime, double PauseTime, ToneBuffer& Data, bool ApplyWindow,
+                 int32_t LeftChannelGain, int32_t RightChannelGain);
 
 // The ramp weight of tone frame n of N.
 double RampWeight(int64_t n, int64_t N);

@@ -36,7 +36,8 @@ int RunTone(const std::vector<std::string>& args, Io& io) {
   const Options opts(args, {"freq", "level", "beep", "pause", "ear", "out"}, {"no-ramp"});
   opts.ExpectPositionals(0, "");
   const long long freq = ParseIntegerOption("freq", opts.Required("freq"));
-  if (freq < 0 || freq > 22050) throw UsageError("option --freq: " + std::to_string(freq) + " is outside 0 to 22050 Hz");
+  if (freq < 0 || freq > 22050)
+    throw UsageError("option --freq: " + std::to_string(freq) + " is outside 0 to 22050 Hz");
   const double level = opts.RequiredNumber("level");
   const double beep = opts.Number("beep", 1.0);
   const double pause = opts.Number("pause", 0.0);
@@ -55,9 +56,9 @@ int RunTone(const std::vector<std::string>& args, Io& io) {
   CreateSound(static_cast<int32_t>(freq), level, beep, pause, buffer, !opts.Flag("no-ramp"),
               state.LeftChannelGain, state.RightChannelGain);
 
-  const std::string bytes =
-      EndsWith(out, ".wav") ? WavFileBytes(buffer)
-                            : std::string(reinterpret_cast<const char*>(buffer.Data()), buffer.Size());
+  const std::string bytes = EndsWith(out, ".wav")
+                                ? WavFileBytes(buffer)
+                                : std::string(reinterpret_cast<const char*>(buffer.Data()), buffer.Size());
   try {
     WriteWholeFile(out, bytes);
   } catch (const SonavelError& e) {

@@ -45,8 +45,7 @@ Date DateFromSerial(int64_t serial) {
 }
 
 double DateTimeSerial(const LocalDateTime& t) {
-  const double fraction =
-      (t.Hour * 3600.0 + t.Minute * 60.0 + t.Second + t.Millisecond / 1000.0) / 86400.0;
+  const double fraction = (t.Hour * 3600.0 + t.Minute * 60.0 + t.Second + t.Millisecond / 1000.0) / 86400.0;
   return static_cast<double>(DaySerial(t.Day)) + fraction;
 }
 

@@ -46,10 +46,14 @@ class Host {
   virtual int32_t MessageBox(const std::string& text, const std::string& caption, MessageIcon icon,
                              uint32_t buttons, int32_t helpContext = 0) = 0;
   // A message with only an OK button and no caption of its own.
-  void ShowMessage(const std::string& text) {
-    MessageBox(text, "", MessageIcon::None, ButtonOk);
-  }
+  void ShowMessage(const std::string& text) { MessageBox(text, "", MessageIcon::None, ButtonOk); }
 
+  // The message dialog that the user can silence for good: a message box with a check box
+  // below the text. `checked` tells on return whether the check box was ticked.
+  virtual int32_t CheckBoxMessageBox(const std::string& text, const std::string& caption, MessageIcon icon,
+                                     uint32_t buttons, const std::string& checkBoxText, bool& checked) = 0;
+
+  // Opens the help topic with this context number.
   virtual void OpenHelp(int32_t context) = 0;
 };
 

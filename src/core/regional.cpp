@@ -108,8 +108,7 @@ std::string FormatShortDate(const RegionalFormat& format, const Date& date) {
   return out;
 }
 
-std::string FormatLongTime(const RegionalFormat& format, int32_t hour, int32_t minute,
-                           int32_t second) {
+std::string FormatLongTime(const RegionalFormat& format, int32_t hour, int32_t minute, int32_t second) {
   const bool twelveHour = format.LongTimeFormat.find("AP") != std::string::npos ||
                           format.LongTimeFormat.find("ap") != std::string::npos;
   std::string out;
@@ -161,15 +160,17 @@ std::optional<Date> ReadDateText(std::string_view text, char separator, DateOrde
     if (i >= text.size() || !IsDigit(text[i])) return std::nullopt;
     Group g{0, 0};
     while (i < text.size() && IsDigit(text[i])) {
-      if (g.digits < 9) g.value = g.value * 10 + (text[i] - '0');
-      else g.value = 1'000'000'000;  // far outside any field's range
+      if (g.digits < 9)
+        g.value = g.value * 10 + (text[i] - '0');
+      else
+        g.value = 1'000'000'000;  // far outside any field's range
       ++g.digits;
       ++i;
     }
     groups.push_back(g);
     if (i == text.size()) break;
     if (text[i] != separator) return std::nullopt;
-    ++i;  // the separator
+    ++i;                          // the separator
     if (i == text.size()) break;  // one trailing separator
     if (groups.size() == 3) return std::nullopt;
   }
@@ -179,13 +180,21 @@ std::optional<Date> ReadDateText(std::string_view text, char separator, DateOrde
   bool haveYear = groups.size() == 3;
   if (haveYear) {
     switch (order) {
-      case DateOrder::DayMonthYear: day = groups[0], month = groups[1], year = groups[2]; break;
-      case DateOrder::MonthDayYear: month = groups[0], day = groups[1], year = groups[2]; break;
-      case DateOrder::YearMonthDay: year = groups[0], month = groups[1], day = groups[2]; break;
+      case DateOrder::DayMonthYear:
+        day = groups[0], month = groups[1], year = groups[2];
+        break;
+      case DateOrder::MonthDayYear:
+        month = groups[0], day = groups[1], year = groups[2];
+        break;
+      case DateOrder::YearMonthDay:
+        year = groups[0], month = groups[1], day = groups[2];
+        break;
     }
   } else {
-    if (order == DateOrder::DayMonthYear) day = groups[0], month = groups[1];
-    else month = groups[0], day = groups[1];
+    if (order == DateOrder::DayMonthYear)
+      day = groups[0], month = groups[1];
+    else
+      month = groups[0], day = groups[1];
   }
 
   int64_t y = currentYear;
@@ -200,8 +209,7 @@ std::optional<Date> ReadDateText(std::string_view text, char separator, DateOrde
     }
   }
   if (day.value > 31 || month.value > 12 || y < 1 || y > 9999) return std::nullopt;
-  const Date d{static_cast<int32_t>(y), static_cast<int32_t>(month.value),
-               static_cast<int32_t>(day.value)};
+  const Date d{static_cast<int32_t>(y), static_cast<int32_t>(month.value), static_cast<int32_t>(day.value)};
   if (!IsValidDate(d)) return std::nullopt;
   return d;
 }

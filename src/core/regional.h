@@ -35,15 +35,13 @@ RegionalFormat RegionalEnUs();
 std::optional<RegionalFormat> RegionalProfile(std::string_view name);
 
 std::string FormatShortDate(const RegionalFormat& format, const Date& date);
-std::string FormatLongTime(const RegionalFormat& format, int32_t hour, int32_t minute,
-                           int32_t second);
+std::string FormatLongTime(const RegionalFormat& format, int32_t hour, int32_t minute, int32_t second);
 
 // Reads a date written as two or three groups of digits joined by single `separator`
 // characters, after optional leading blanks and before one optional trailing separator.
 // Three groups are taken in `order`; two groups are day and month (in `order`) of
 // `currentYear`. One- and two-digit years fall in currentYear - 99 .. currentYear.
-std::optional<Date> ReadDateText(std::string_view text, char separator, DateOrder order,
-                                 int32_t currentYear);
+std::optional<Date> ReadDateText(std::string_view text, char separator, DateOrder order, int32_t currentYear);
 
 // Every character that is not a digit becomes "/".
 std::string NormaliseDateText(std::string_view text);

@@ -17,12 +17,12 @@ constexpr int32_t TraceHistorySize = 201;
 
 // The personal-data fields of the main window, as plain values.
 struct PersonalData {
-  std::string LastName;         // txtLastName
-  std::string FirstName;        // txtFirstName
-  std::string ReferenceNumber;  // txtReferenceNumber
-  std::string Organisation;     // txtOrganisation
+  std::string LastName;          // txtLastName
+  std::string FirstName;         // txtFirstName
+  std::string ReferenceNumber;   // txtReferenceNumber
+  std::string Organisation;      // txtOrganisation
   Date DateOfBirth{1960, 1, 1};  // dtpDOB
-  std::string Comment;          // txtComment
+  std::string Comment;           // txtComment
 
   friend bool operator==(const PersonalData&, const PersonalData&) = default;
 };

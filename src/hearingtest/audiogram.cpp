@@ -6,8 +6,8 @@ namespace sonavel {
 
 std::string TestDateStampOf(const Date& date) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%02d-%02d-%d", static_cast<int>(date.Day),
-                static_cast<int>(date.Month), static_cast<int>(date.Year));
+  std::snprintf(buf, sizeof buf, "%02d-%02d-%d", static_cast<int>(date.Day), static_cast<int>(date.Month),
+                static_cast<int>(date.Year));
   return buf;
 }
 

@@ -33,8 +33,8 @@ void CalcThreshold(PatientFile& Data, bool Reject1st) {
       Data.Threshold[e][r] = ThresholdOfRow(Data.Reverse[e][r], Reject1st);
 }
 
-int32_t Category(const PatientFile& audiogram, const Date& dateOfBirth,
-                 const RegionalFormat& regional, const LocalDateTime& now) {
+int32_t Category(const PatientFile& audiogram, const Date& dateOfBirth, const RegionalFormat& regional,
+                 const LocalDateTime& now) {
   int64_t L[2], H[2];
   for (int32_t e = 0; e < EarCount; ++e) {
     const auto& t = audiogram.Threshold[e];
@@ -46,8 +46,8 @@ int32_t Category(const PatientFile& audiogram, const Date& dateOfBirth,
   if (std::llabs(L[0] - L[1]) > 30 || std::llabs(H[0] - H[1]) > 45) return 2;
 
   double reference = DateTimeSerial(now);
-  if (auto stamp = ReadDateText(audiogram.TestDateStamp, regional.DateSeparator, regional.Order,
-                                now.Day.Year))
+  if (auto stamp =
+          ReadDateText(audiogram.TestDateStamp, regional.DateSeparator, regional.Order, now.Day.Year))
     reference = static_cast<double>(DaySerial(*stamp));
   const int64_t days = RoundHalfEven(reference - static_cast<double>(DaySerial(dateOfBirth)));
   if (days < 0) return 0;

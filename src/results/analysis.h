@@ -30,8 +30,8 @@ void CalcThreshold(PatientFile& Data, bool Reject1st);
 // after the reference date). The reference date is TestDateStamp read with the regional date
 // settings, or `now` when it does not read as a date. A listener younger than 20 is judged by
 // the limits of the 20-24 column.
-int32_t Category(const PatientFile& audiogram, const Date& dateOfBirth,
-                 const RegionalFormat& regional, const LocalDateTime& now);
+int32_t Category(const PatientFile& audiogram, const Date& dateOfBirth, const RegionalFormat& regional,
+                 const LocalDateTime& now);
 
 // A result is inaccurate when something was measured and its spread is above SpreadLimit or it
 // has fewer reversals than minReversals (the whole number held in ReverseEdit).

@@ -19,7 +19,7 @@ TEST(ToneSynthesis, FrameCountsAreTruncated) {
   struct Case {
     double beep, pause;
     size_t frames;
-  } cases[] = {{1, 1, 88200}, {1, 0, 44100}, {0, 1, 44100}, {0.5, 0.25, 22050 + 11025},
+  } cases[] = {{1, 1, 88200},   {1, 0, 44100},         {0, 1, 44100}, {0.5, 0.25, 22050 + 11025},
                {0.00003, 0, 1}, {0.00002, 0.00002, 0}, {5, 5, 441000}};
   for (const auto& c : cases) {
     const ToneBuffer b = Tone(1000, -10, c.beep, c.pause);

@@ -31,8 +31,8 @@ TEST(ToneCommand, WavFileHasTheHeaderAndExactlyTheBuffer) {
   EXPECT_EQ(Le32(wav, 4), 36 + expected.Size());
   EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
   EXPECT_EQ(Le32(wav, 16), 16u);
-  EXPECT_EQ(Le16(wav, 20), 1);      // PCM
-  EXPECT_EQ(Le16(wav, 22), 2);      // channels
+  EXPECT_EQ(Le16(wav, 20), 1);  // PCM
+  EXPECT_EQ(Le16(wav, 22), 2);  // channels
   EXPECT_EQ(Le32(wav, 24), 44100u);
   EXPECT_EQ(Le32(wav, 28), 176400u);
   EXPECT_EQ(Le16(wav, 32), 4);
@@ -51,9 +51,10 @@ TEST(ToneCommand, OtherNamesGetRawBytesWithTheDefaults) {
   CreateSound(11025, 0, 1, 0, expected, true, 1, 0);  // beep 1, pause 0, left ear, ramps
   EXPECT_EQ(raw, std::string(reinterpret_cast<const char*>(expected.Data()), expected.Size()));
 
-  ASSERT_EQ(RunCliCommand({"tone", "--freq", "11025", "--level", "0", "--no-ramp", "--out", dir.File("f.raw")})
-                .status,
-            0);
+  ASSERT_EQ(
+      RunCliCommand({"tone", "--freq", "11025", "--level", "0", "--no-ramp", "--out", dir.File("f.raw")})
+          .status,
+      0);
   const std::string flat = ReadBytes(dir.File("f.raw"));
   EXPECT_EQ(static_cast<uint8_t>(flat[4]), 0xFF);  // frame 1 at full amplitude at once
   EXPECT_EQ(static_cast<uint8_t>(flat[5]), 0x7F);

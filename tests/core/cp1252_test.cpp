@@ -25,10 +25,14 @@ TEST(Cp1252, MapsTheCharactersOfGermanTexts) {
   } cases[] = {
       {"Müller", "M\xFCller"},
       {"Hörtest", "H\xF6rtest"},
-      {"Größe", "Gr\xF6\xDF" "e"},
+      {"Größe",
+       "Gr\xF6\xDF"
+       "e"},
       {"ÄÖÜäöü", "\xC4\xD6\xDC\xE4\xF6\xFC"},
       {"€ 5", "\x80 5"},
-      {"„Anführung“", "\x84" "Anf\xFChrung\x93"},
+      {"„Anführung“",
+       "\x84"
+       "Anf\xFChrung\x93"},
       {"‰ – — ™ Ÿ", "\x89 \x96 \x97 \x99 \x9F"},
       {"\u00A0\u00FF", "\xA0\xFF"},
   };
@@ -52,13 +56,13 @@ TEST(Cp1252, WhatItCannotHoldBecomesAQuestionMark) {
     std::string utf8;
     std::string cp1252;
   } cases[] = {
-      {"Ā", "?"},                  // Latin Extended-A outside the code page
-      {"日本", "??"},              // one mark per character, not per byte
-      {"a😀b", "a?b"},             // four-byte sequence
-      {"\xFF", "?"},               // not UTF-8 at all
-      {"x\xC3", "x?"},             // truncated sequence
-      {"\xC0\xAF", "??"},          // overlong encoding of "/"
-      {"\xED\xA0\x80", "???"},     // a surrogate
+      {"Ā", "?"},               // Latin Extended-A outside the code page
+      {"日本", "??"},           // one mark per character, not per byte
+      {"a😀b", "a?b"},           // four-byte sequence
+      {"\xFF", "?"},            // not UTF-8 at all
+      {"x\xC3", "x?"},          // truncated sequence
+      {"\xC0\xAF", "??"},       // overlong encoding of "/"
+      {"\xED\xA0\x80", "???"},  // a surrogate
   };
   for (const auto& c : cases) EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252);
 }

@@ -130,10 +130,21 @@ TEST(Regional, Numbers) {
     char sep;
     std::optional<double> expected;
   } cases[] = {
-      {"1", ',', 1.0},      {"0,5", ',', 0.5},   {"0.5", ',', std::nullopt}, {"0.5", '.', 0.5},
-      {" 2,25 ", ',', 2.25}, {"-3", ',', -3.0},  {"+3", ',', 3.0},           {",5", ',', 0.5},
-      {"5,", ',', 5.0},     {"", ',', std::nullopt}, {",", ',', std::nullopt}, {"1e2", '.', 100.0},
-      {"1e", '.', std::nullopt}, {"1,2,3", ',', std::nullopt}, {"abc", '.', std::nullopt},
+      {"1", ',', 1.0},
+      {"0,5", ',', 0.5},
+      {"0.5", ',', std::nullopt},
+      {"0.5", '.', 0.5},
+      {" 2,25 ", ',', 2.25},
+      {"-3", ',', -3.0},
+      {"+3", ',', 3.0},
+      {",5", ',', 0.5},
+      {"5,", ',', 5.0},
+      {"", ',', std::nullopt},
+      {",", ',', std::nullopt},
+      {"1e2", '.', 100.0},
+      {"1e", '.', std::nullopt},
+      {"1,2,3", ',', std::nullopt},
+      {"abc", '.', std::nullopt},
       {"1 000", ',', std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseDecimal(c.text, c.sep), c.expected) << c.text;

@@ -11,8 +11,8 @@ namespace {
 
 TEST(Audiogram, FrequencyTable) {
   const AppState state;
-  EXPECT_EQ(state.FrequencyTable, (FrequencyTableType{0, 125, 250, 500, 750, 1000, 1500, 2000, 3000,
-                                                      4000, 6000, 8000, 1000}));
+  EXPECT_EQ(state.FrequencyTable,
+            (FrequencyTableType{0, 125, 250, 500, 750, 1000, 1500, 2000, 3000, 4000, 6000, 8000, 1000}));
   EXPECT_EQ(RecordSlotFrequency(state.FrequencyTable, 0), 125);
   EXPECT_EQ(RecordSlotFrequency(state.FrequencyTable, 11), 1000);
 }

@@ -22,16 +22,16 @@ TEST(CalcThreshold, RoundedMeanOfTheCountedReversals) {
     bool reject1st;
     int32_t threshold;
   } cases[] = {
-      {{40, 45}, false, 42},          // 42.5 to even
-      {{40, 45}, true, 45},           // the second reversal alone
-      {{40, 50, 45, 50}, true, 48},   // 145 / 3 = 48.33
-      {{43, 44}, false, 44},          // 43.5 to even
-      {{-5, 0}, false, -2},           // -2.5 to even
+      {{40, 45}, false, 42},         // 42.5 to even
+      {{40, 45}, true, 45},          // the second reversal alone
+      {{40, 50, 45, 50}, true, 48},  // 145 / 3 = 48.33
+      {{43, 44}, false, 44},         // 43.5 to even
+      {{-5, 0}, false, -2},          // -2.5 to even
       {{3, -39}, true, -39},
       {{3, -39}, false, -18},
       {{}, false, NoResult},
       {{}, true, NoResult},
-      {{50}, true, NoResult},         // nothing left to average
+      {{50}, true, NoResult},  // nothing left to average
       {{50}, false, 50},
   };
   for (const auto& c : cases) {
@@ -112,8 +112,8 @@ TEST(Category, AsymmetryLimitsAreStrict) {
   struct Case {
     int32_t low0, high0, low1, high1, category;
   } cases[] = {
-      {30, 0, 60, 0, 5},   {30, 0, 61, 0, 2},   {61, 0, 30, 0, 2},
-      {0, 30, 0, 75, 5},   {0, 30, 0, 76, 2},   {300, 300, 300, 300, 3},
+      {30, 0, 60, 0, 5}, {30, 0, 61, 0, 2}, {61, 0, 30, 0, 2},
+      {0, 30, 0, 75, 5}, {0, 30, 0, 76, 2}, {300, 300, 300, 300, 3},
   };
   for (const auto& c : cases)
     EXPECT_EQ(Category(Bands(c.low0, c.high0, c.low1, c.high1), BornYearsBefore(70), DashDayFirst, Clock),
@@ -126,16 +126,13 @@ TEST(Category, AgeLimits) {
     int years;
     int32_t low, high, category;
   } cases[] = {
-      {47, 90, 135, 4},   // at the limits of table 3, above those of table 4
-      {47, 90, 136, 3},
-      {47, 91, 135, 3},
-      {47, 54, 66, 5},    // at the limits of table 4
-      {47, 55, 66, 4},
-      {22, 45, 45, 5},    {22, 46, 45, 4},    {22, 60, 75, 4},   {22, 61, 75, 3},
-      {64, 65, 100, 5},   {64, 66, 100, 4},   // column 8
-      {65, 70, 115, 5},   {65, 71, 115, 4},   // column 9
-      {80, 70, 115, 5},   {80, 90, 144, 4},   {80, 90, 145, 3},
-      {12, 45, 45, 5},    {12, 46, 45, 4},    // younger than 20: column 0
+      {47, 90, 135, 4},  // at the limits of table 3, above those of table 4
+      {47, 90, 136, 3}, {47, 91, 135, 3}, {47, 54, 66, 5},  // at the limits of table 4
+      {47, 55, 66, 4},  {22, 45, 45, 5},  {22, 46, 45, 4},  {22, 60, 75, 4},
+      {22, 61, 75, 3},  {64, 65, 100, 5}, {64, 66, 100, 4},  // column 8
+      {65, 70, 115, 5}, {65, 71, 115, 4},                    // column 9
+      {80, 70, 115, 5}, {80, 90, 144, 4}, {80, 90, 145, 3}, {12, 45, 45, 5},
+      {12, 46, 45, 4},  // younger than 20: column 0
   };
   for (const auto& c : cases)
     EXPECT_EQ(Category(Bands(c.low, c.high, c.low, c.high), BornYearsBefore(c.years), DashDayFirst, Clock),
@@ -172,8 +169,8 @@ TEST(InaccurateResult, SpreadAndMissingReversals) {
     int32_t count, spread, minReversals;
     bool inaccurate;
   } cases[] = {
-      {3, 0, 6, true}, {6, 10, 6, false}, {6, 11, 6, true}, {0, 50, 6, false},
-      {-1, 50, 6, false}, {2, 0, 2, false}, {6, 0, 7, true},
+      {3, 0, 6, true},    {6, 10, 6, false}, {6, 11, 6, true}, {0, 50, 6, false},
+      {-1, 50, 6, false}, {2, 0, 2, false},  {6, 0, 7, true},
   };
   for (const auto& c : cases) {
     PatientFile p;
