@@ -1,0 +1,146 @@
+// A scripted sound device and listener, and recording views, for running the test procedure on
+// the virtual clock without the device drivers.
+#pragma once
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/recording_canvas.h"
+#include "core/state.h"
+#include "hearingtest/test_sound.h"
+#include "hearingtest/test_views.h"
+#include "platform/sim/sim_host.h"
+
+namespace sonavel::test {
+
+// A presentation as the fake device saw it.
+struct Presentation {
+  int32_t ear;
+  int32_t frequency;
+  double levelHL;
+  size_t frames;
+  double start;
+};
+
+class FakeSound : public TestSound {
+ public:
+  FakeSound(AppState& state, SimHost& host) : state_(state), host_(host) {}
+
+  // The listener: pressed or not, given the presentation (its index in Played) and the seconds
+  // since its start. It answers while a presentation plays and lets go of the button between
+  // them. Without one, the button is whatever the test sets.
+  std::function<bool(const Presentation&, size_t index, double sinceStart)> Listener;
+  int FailOpen = 0;              // 1: opening fails
+  size_t FailPlayAt = SIZE_MAX;  // the presentation index whose submit fails
+
+  void PrepareSoundCard() override { ++Prepared; }
+  void SetOutputLevels(int32_t ear, int32_t slot) override { Levels.push_back({ear, slot}); }
+  bool OpenToneOutput(int32_t device) override {
+    OpenedDevice = device;
+    if (FailOpen) failure_ = "Gerät nicht verfügbar";
+    open_ = !FailOpen;
+    return open_;
+  }
+  bool PlayToneBuffer(const ToneBuffer& buffer) override {
+    if (!open_ || Played.size() == FailPlayAt) {
+      failure_ = "Puffer abgelehnt";
+      return false;
+    }
+    Played.push_back({state_.CurrentEar, 0, state_.CurrentLevel + 70, buffer.FrameCount(), host_.Seconds()});
+    Played.back().frequency = Frequency(buffer);
+    doneAt_ = host_.Seconds() + static_cast<double>(buffer.FrameCount()) / 44100.0;
+    playing_ = true;
+    return true;
+  }
+  bool ToneDone() override {
+    const bool done = !failure_.empty() || host_.Seconds() + 1e-9 >= doneAt_;
+    if (done) playing_ = false;
+    return done;
+  }
+  bool Failed() const override { return !failure_.empty(); }
+  std::string FailureText() const override { return failure_; }
+  void CloseToneOutput() override {
+    ++Closed;
+    open_ = false;
+  }
+  bool PollResponse(ResponseSourceKind source) override {
+    Sources.push_back(source);
+    if (Listener)
+      state_.ButtonPressed =
+          playing_ && Listener(Played.back(), Played.size() - 1, host_.Seconds() - Played.back().start);
+    return state_.ButtonPressed;
+  }
+
+  int Prepared = 0, Closed = 0;
+  int32_t OpenedDevice = -100;
+  std::vector<std::pair<int32_t, int32_t>> Levels;
+  std::vector<Presentation> Played;
+  std::vector<ResponseSourceKind> Sources;
+
+ private:
+  // The frequency from the zero crossings of the buffer's tone.
+  static int32_t Frequency(const ToneBuffer& b) {
+    size_t crossings = 0, last = 0, firstCrossing = 0;
+    for (size_t i = 1; i < b.FrameCount(); ++i) {
+      const int32_t prev = b.Sample(i - 1, 0) + b.Sample(i - 1, 1);
+      const int32_t cur = b.Sample(i, 0) + b.Sample(i, 1);
+      if (prev <= 0 && cur > 0) {
+        if (crossings == 0) firstCrossing = i;
+        ++crossings;
+        last = i;
+      }
+    }
+    if (crossings < 2) return 0;
+    return static_cast<int32_t>(std::lround(44100.0 * static_cast<double>(crossings - 1) /
+                                            static_cast<double>(last - firstCrossing)));
+  }
+
+  AppState& state_;
+  SimHost& host_;
+  bool open_ = false;
+  bool playing_ = false;
+  std::string failure_;
+  double doneAt_ = 0;
+};
+
+class FakeTestWindow : public TestWindowView {
+ public:
+  explicit FakeTestWindow(AppState& state) : canvas(431, 320, ColourButtonFace), state_(state) {}
+  void Show() override { visible_ = true; }
+  void Hide() override { visible_ = false; }
+  bool Visible() const override { return visible_; }
+  void SetTitle(const std::string& title) override { Titles.push_back(title); }
+  void SetNextCaption(const std::string& caption) override { NextCaption = caption; }
+  void SetLightVisible(bool visible) override { Light = visible; }
+  Canvas& Graph() override { return canvas; }
+  void Repaint() override { ++Repaints; }
+
+  // The button and the window's close box.
+  void NextClick() { state_.AbortRequested = true; }
+  void Close() {
+    state_.AbortRequested = true;
+    visible_ = false;
+  }
+
+  std::vector<std::string> Titles;
+  std::string NextCaption = "Weiter ->";
+  bool Light = false;
+  int Repaints = 0;
+  RecordingCanvas canvas;
+
+ private:
+  AppState& state_;
+  bool visible_ = false;
+};
+
+class FakeMainWindow : public MainWindowView {
+ public:
+  void RepaintAudiogram() override { ++Repaints; }
+  void SetEnabled(bool enabled) override { Enabled = enabled; }
+  int Repaints = 0;
+  bool Enabled = true;
+};
+
+}  // namespace sonavel::test
