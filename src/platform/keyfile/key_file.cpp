@@ -642,13 +642,13 @@ KeyFileStore::Locations KeyFileLocationsFromEnvironment() {
   return {config.empty() ? "" : config + "/Brantel/Sonavel.reg", "/etc/Brantel/Sonavel.reg"};
 }
 
-void InstallKeyFile(const std::string& path,
+bool InstallKeyFile(const std::string& path,
                     const std::vector<std::pair<std::string, RegistryValue>>& values) {
   KeyFileDocument doc = KeyFileDocument::Empty();
   std::error_code ec;
   if (std::filesystem::exists(path, ec)) {
     doc = KeyFileDocument::Parse(ReadWholeFile(path, MaxKeyFileBytes));
-    if (doc.HasKey()) throw SonavelError("A settings key already exists in \"" + path + "\".");
+    if (doc.HasKey()) return false;
   } else {
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent, ec);
@@ -656,6 +656,7 @@ void InstallKeyFile(const std::string& path,
   doc.AddKey();
   for (const auto& [name, value] : values) doc.SetValue(name, value);
   WriteWholeFile(path, doc.Serialize());
+  return true;
 }
 
 }  // namespace sonavel

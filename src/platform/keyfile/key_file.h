@@ -90,8 +90,8 @@ class KeyFileStore : public KeyStore {
 KeyFileStore::Locations KeyFileLocationsFromEnvironment();
 
 // The installation's part: writes the key's section with these values into `path`, creating
-// the file and its folder when needed. Throws SonavelError when the file already holds the key.
-void InstallKeyFile(const std::string& path,
-                    const std::vector<std::pair<std::string, RegistryValue>>& values);
+// the file and its folder when needed. Returns false, writing nothing, when the file already
+// holds the key; throws SonavelError when the file cannot be read or written.
+bool InstallKeyFile(const std::string& path, const std::vector<std::pair<std::string, RegistryValue>>& values);
 
 }  // namespace sonavel
