@@ -403,6 +403,13 @@ KeyFileDocument KeyFileDocument::Parse(std::string_view bytes) {
       break;
     }
   }
+  // An old export that happens to hold only ASCII is still an ANSI file: texts added to it
+  // go in as Windows-1252, as the program that made it expects.
+  if (d.regedit4_ && d.encoding_ == Encoding::Utf8) {
+    bool ascii = true;
+    for (char c : text) ascii &= static_cast<unsigned char>(c) < 0x80;
+    if (ascii) d.encoding_ = Encoding::Ansi;
+  }
 
   int32_t currentSection = -1;
   for (size_t i = 0; i < physical.size(); ++i) {
@@ -530,13 +537,13 @@ void KeyFileDocument::SetValue(std::string_view name, const RegistryValue& value
     e.lines = {FormatValueLine(e.name, value)};
     return;
   }
-  // A new value goes after the last line of the last section of the key, before blank lines.
+  // A new value goes after the last value of the last section of the key.
   size_t sectionAt = 0;
   for (size_t i = 0; i < entries_.size(); ++i)
     if (IsKeySection(entries_[i], key)) sectionAt = i;
   size_t insertAt = sectionAt + 1;
   for (size_t i = sectionAt + 1; i < entries_.size() && entries_[i].kind != Kind::Section; ++i)
-    if (entries_[i].kind == Kind::Value || !Trim(entries_[i].lines.front()).empty()) insertAt = i + 1;
+    if (entries_[i].kind == Kind::Value) insertAt = i + 1;
   Entry e;
   e.kind = Kind::Value;
   e.name = std::string(name);
