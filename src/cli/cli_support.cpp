@@ -60,16 +60,20 @@ LocalDateTime ClockFromOptions(const Options& options) {
   return d;
 }
 
-void ReadAudiogramInput(const std::string& file, AppState& state, SimHost& host, const RegionalFormat& regional) {
+void ReadAudiogramInput(const std::string& file, AppState& state, SimHost& host,
+                        const RegionalFormat& regional) {
   ReadFile(file, state, host, regional);
   if (!state.ResultsPresent)
-    throw UsageError(file + ": " + (host.Messages.empty() ? InvalidAudiogramText : host.Messages.back().text));
+    throw UsageError(file + ": " +
+                     (host.Messages.empty() ? InvalidAudiogramText : host.Messages.back().text));
 }
 
-void ReadCalibrationInput(const std::string& file, AppState& state, CalibrationHeader& header, SimHost& host) {
+void ReadCalibrationInput(const std::string& file, AppState& state, CalibrationHeader& header,
+                          SimHost& host) {
   ReadCal(file, state, header, host);
   if (!state.CalibrationLoaded)
-    throw UsageError(file + ": " + (host.Messages.empty() ? InvalidCalibrationText : host.Messages.back().text));
+    throw UsageError(file + ": " +
+                     (host.Messages.empty() ? InvalidCalibrationText : host.Messages.back().text));
 }
 
 std::string JsonDouble(double value) {

@@ -33,7 +33,8 @@ LocalDateTime ClockFromOptions(const Options& options);
 inline AppState FreshState() { return AppState{}; }
 
 // Reads an audiogram file into the state; a refused file is a UsageError with the system's text.
-void ReadAudiogramInput(const std::string& file, AppState& state, SimHost& host, const RegionalFormat& regional);
+void ReadAudiogramInput(const std::string& file, AppState& state, SimHost& host,
+                        const RegionalFormat& regional);
 // Reads a calibration file into the state and header; a refused file is a UsageError.
 void ReadCalibrationInput(const std::string& file, AppState& state, CalibrationHeader& header, SimHost& host);
 

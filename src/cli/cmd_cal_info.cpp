@@ -24,9 +24,12 @@ int RunCalInfo(const std::vector<std::string>& args, Io& io) {
   SimHost host(LocalNow());
   ReadCalibrationInput(opts.Positionals()[0], state, h, host);
 
-  const std::pair<const char*, const std::string*> texts[] = {
-      {"Person", &h.Person},   {"Headphones", &h.Headphones},           {"Soundcard", &h.Soundcard},
-      {"Comment", &h.Comment}, {"CalibrationDate", &h.CalibrationDate}, {"CalibrationTime", &h.CalibrationTime}};
+  const std::pair<const char*, const std::string*> texts[] = {{"Person", &h.Person},
+                                                              {"Headphones", &h.Headphones},
+                                                              {"Soundcard", &h.Soundcard},
+                                                              {"Comment", &h.Comment},
+                                                              {"CalibrationDate", &h.CalibrationDate},
+                                                              {"CalibrationTime", &h.CalibrationTime}};
 
   if (!opts.Flag("json")) {
     for (const auto& [name, text] : texts) io.out << name << ": " << *text << "\n";
@@ -48,8 +51,9 @@ int RunCalInfo(const std::vector<std::string>& args, Io& io) {
     for (int32_t k = 1; k <= 11; ++k) {
       const CalibrationEntry& c = state.CalibrationData[e][k];
       json += (k > 1 ? ", " : "") + std::string("{\"WaveLevel\": ") + std::to_string(c.WaveLevel) +
-              ", \"MasterLevel\": " + std::to_string(c.MasterLevel) + ", \"GainLevel\": " +
-              std::to_string(c.GainLevel) + ", \"LevelOffset\": " + JsonDouble(c.LevelOffset) + "}";
+              ", \"MasterLevel\": " + std::to_string(c.MasterLevel) +
+              ", \"GainLevel\": " + std::to_string(c.GainLevel) +
+              ", \"LevelOffset\": " + JsonDouble(c.LevelOffset) + "}";
     }
     json += "]";
   }

@@ -26,7 +26,8 @@ const JsonValue& Member(const JsonValue& object, const std::string& name, const 
   return *v;
 }
 
-void OnlyMembers(const JsonValue& object, std::initializer_list<const char*> names, const std::string& where) {
+void OnlyMembers(const JsonValue& object, std::initializer_list<const char*> names,
+                 const std::string& where) {
   if (object.kind != JsonValue::Kind::Object) throw UsageError(where + " must be an object");
   for (const auto& [key, value] : object.members) {
     bool known = false;
@@ -67,9 +68,9 @@ int RunCalMake(const std::vector<std::string>& args, Io& io) {
   const std::string& in = opts.Positionals()[0];
   const JsonValue root = ParseJson(ReadWholeFile(in, 1u << 20));
 
-  OnlyMembers(root,
-              {"Person", "Headphones", "Soundcard", "Comment", "CalibrationDate", "CalibrationTime", "entries"},
-              "the JSON value");
+  OnlyMembers(
+      root, {"Person", "Headphones", "Soundcard", "Comment", "CalibrationDate", "CalibrationTime", "entries"},
+      "the JSON value");
   CalibrationHeader h;
   h.Person = Text(root, "Person");
   h.Headphones = Text(root, "Headphones");

@@ -9,14 +9,15 @@ namespace sonavel::cli {
 
 namespace {
 
-const std::string ExportHelp = std::string(
-                                   "Usage: sonavel-cli export AUD [--out TXT] [--locale de_DE|en_US]\n\n"
-                                   "Reads the audiogram file AUD and writes its text export: 560 lines ended by CR LF\n"
-                                   "in Windows-1252 (personal data, test date and time, the reversal rows and the\n"
-                                   "thresholds), to TXT or, without --out, to standard output. The date of birth is\n"
-                                   "read and written in the short date format of the regional profile.\n\n"
-                                   "  --out TXT             the text file to write (replaced whole, or not at all)\n") +
-                               LocaleHelp;
+const std::string ExportHelp =
+    std::string(
+        "Usage: sonavel-cli export AUD [--out TXT] [--locale de_DE|en_US]\n\n"
+        "Reads the audiogram file AUD and writes its text export: 560 lines ended by CR LF\n"
+        "in Windows-1252 (personal data, test date and time, the reversal rows and the\n"
+        "thresholds), to TXT or, without --out, to standard output. The date of birth is\n"
+        "read and written in the short date format of the regional profile.\n\n"
+        "  --out TXT             the text file to write (replaced whole, or not at all)\n") +
+    LocaleHelp;
 
 int RunExport(const std::vector<std::string>& args, Io& io) {
   const Options opts(args, {"out", "locale"}, {});

@@ -40,7 +40,8 @@ int RunResults(const std::vector<std::string>& args, Io& io) {
     state.Settings.Reject1st = *reject == "on";
   }
   if (const auto min = opts.Value("min-reversals")) {
-    if (!ParseWholeNumber(*min)) throw UsageError("option --min-reversals: \"" + *min + "\" is not a whole number");
+    if (!ParseWholeNumber(*min))
+      throw UsageError("option --min-reversals: \"" + *min + "\" is not a whole number");
     state.Settings.ReverseEdit = *min;
   }
   SimHost host(now);
@@ -58,30 +59,34 @@ int RunResults(const std::vector<std::string>& args, Io& io) {
   if (!opts.Flag("json")) {
     io.out << name << "\n" << dateLine << "\n";
     for (const auto& row : rows)
-      io.out << row.Frequency << "\t" << row.Left << "\t" << (row.Right ? std::to_string(*row.Right) : "") << "\n";
+      io.out << row.Frequency << "\t" << row.Left << "\t" << (row.Right ? std::to_string(*row.Right) : "")
+             << "\n";
     io.out << CategoryText(category) << "\n" << retest << "\n" << deviation << "\n";
     return ExitOk;
   }
 
-  std::string json = "{\"name\": " + JsonString(name) + ", \"dateLine\": " + JsonString(dateLine) + ", \"rows\": [";
+  std::string json =
+      "{\"name\": " + JsonString(name) + ", \"dateLine\": " + JsonString(dateLine) + ", \"rows\": [";
   for (size_t i = 0; i < rows.size(); ++i) {
     if (i > 0) json += ", ";
     json += "[" + std::to_string(rows[i].Frequency) + ", " + std::to_string(rows[i].Left) + ", " +
             (rows[i].Right ? std::to_string(*rows[i].Right) : "null") + "]";
   }
-  json += "], \"category\": " + std::to_string(category) + ", \"categoryText\": " + JsonString(CategoryText(category)) +
+  json += "], \"category\": " + std::to_string(category) +
+          ", \"categoryText\": " + JsonString(CategoryText(category)) +
           ", \"retestText\": " + JsonString(retest) + ", \"deviationText\": " + JsonString(deviation) +
           ", \"thresholds\": [";
   for (int32_t e = 0; e < EarCount; ++e) {
     json += e > 0 ? ", [" : "[";
-    for (int32_t r = 0; r < RecordSlotCount; ++r) json += (r > 0 ? ", " : "") + std::to_string(a.Threshold[e][r]);
+    for (int32_t r = 0; r < RecordSlotCount; ++r)
+      json += (r > 0 ? ", " : "") + std::to_string(a.Threshold[e][r]);
     json += "]";
   }
   json += "], \"inaccurate\": [";
   const auto inaccurate = InaccurateSlots(a, minReversals);
   for (size_t i = 0; i < inaccurate.size(); ++i)
-    json += (i > 0 ? ", [" : "[") + std::to_string(inaccurate[i].first) + ", " + std::to_string(inaccurate[i].second) +
-            "]";
+    json += (i > 0 ? ", [" : "[") + std::to_string(inaccurate[i].first) + ", " +
+            std::to_string(inaccurate[i].second) + "]";
   json += "]}";
   io.out << json << "\n";
   return ExitOk;

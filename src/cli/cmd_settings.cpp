@@ -49,7 +49,8 @@ int RunSettings(const std::vector<std::string>& args, Io& io) {
       if (json) {
         name = "GraphColours";
         value = "[";
-        for (int32_t i = 0; i < GraphColourCount; ++i) value += (i > 0 ? ", " : "") + std::to_string(s.GraphColours[i]);
+        for (int32_t i = 0; i < GraphColourCount; ++i)
+          value += (i > 0 ? ", " : "") + std::to_string(s.GraphColours[i]);
         value += "]";
       } else {
         for (int32_t i = 0; i < GraphColourCount; ++i)

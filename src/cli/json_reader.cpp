@@ -39,7 +39,8 @@ class Parser {
         ++column;
       }
     }
-    throw UsageError("JSON line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what);
+    throw UsageError("JSON line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
+                     what);
   }
 
   bool AtEnd() const { return pos_ >= s_.size(); }
