@@ -153,6 +153,14 @@ TEST(KeyFileDocument, TextsThatAQuotedExportCannotHoldGoOutAsHex) {
             (RegistryValue{V::String, 0, "/home/Ωmega.cal"}));
 }
 
+TEST(KeyFileDocument, ANewValueIsNotSwallowedByADanglingContinuation) {
+  auto doc = KeyFileDocument::Parse(std::string(Head) + "\"A\"=hex(2):41,00,\\");
+  doc.SetValue("B", {V::Dword, 2, ""});
+  const auto again = KeyFileDocument::Parse(doc.Serialize());
+  EXPECT_EQ(again.Value("B"), (RegistryValue{V::Dword, 2, ""}));
+  EXPECT_EQ(again.Value("A"), doc.Value("A"));
+}
+
 TEST(KeyFileStore, OpensAnExistingKeyOnlyAndFallsBackToTheAlternativePath) {
   TempDir dir;
   const std::string first = dir.File("first.reg");

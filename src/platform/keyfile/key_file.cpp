@@ -544,6 +544,14 @@ void KeyFileDocument::SetValue(std::string_view name, const RegistryValue& value
   size_t insertAt = sectionAt + 1;
   for (size_t i = sectionAt + 1; i < entries_.size() && entries_[i].kind != Kind::Section; ++i)
     if (entries_[i].kind == Kind::Value) insertAt = i + 1;
+  // A value line that ends the file with a continuation backslash would swallow a line put
+  // after it, so the new value goes in front of it.
+  if (insertAt == entries_.size() && insertAt > sectionAt + 1) {
+    const Entry& last = entries_[insertAt - 1];
+    if (!TrimLeft(last.lines.front()).empty() && TrimLeft(last.lines.front()).front() == '"' &&
+        EndsWithContinuation(last.lines.back()))
+      --insertAt;
+  }
   Entry e;
   e.kind = Kind::Value;
   e.name = std::string(name);
