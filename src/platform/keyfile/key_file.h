@@ -92,6 +92,7 @@ KeyFileStore::Locations KeyFileLocationsFromEnvironment();
 // The installation's part: writes the key's section with these values into `path`, creating
 // the file and its folder when needed. Returns false, writing nothing, when the file already
 // holds the key; throws SonavelError when the file cannot be read or written.
-bool InstallKeyFile(const std::string& path, const std::vector<std::pair<std::string, RegistryValue>>& values);
+bool InstallKeyFile(const std::string& path,
+                    const std::vector<std::pair<std::string, RegistryValue>>& values);
 
 }  // namespace sonavel
