@@ -74,6 +74,12 @@ void AtomicFileWriter::Commit() {
   file_ = nullptr;
   if (!flushed) Fail(SystemReason(flushErr));
   if (!closed) Fail(SystemReason(closeErr));
+  // The replacement keeps the permissions of the file it replaces (a shared settings key made
+  // group-writable must stay so).
+  std::error_code ec;
+  const auto targetStatus = std::filesystem::status(target_, ec);
+  if (!ec && std::filesystem::is_regular_file(targetStatus))
+    std::filesystem::permissions(temp_, targetStatus.permissions(), ec);
   if (std::rename(temp_.c_str(), target_.c_str()) != 0) Fail(SystemReason(errno));
   committed_ = true;
 }

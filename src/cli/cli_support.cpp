@@ -1,0 +1,85 @@
+#include "cli/cli_support.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+
+#include "files/audiogram_file.h"
+
+namespace sonavel::cli {
+
+namespace {
+
+std::optional<RegionalFormat> ProfileOfLocaleName(const char* value) {
+  if (value == nullptr) return std::nullopt;
+  std::string name(value);
+  name = name.substr(0, name.find_first_of(".@"));
+  return RegionalProfile(name);
+}
+
+}  // namespace
+
+RegionalFormat RegionalFromOptions(const Options& options) {
+  if (const auto locale = options.Value("locale")) {
+    auto profile = RegionalProfile(*locale);
+    if (!profile) throw UsageError("option --locale: \"" + *locale + "\" is not de_DE or en_US");
+    return *profile;
+  }
+  for (const char* variable : {"LC_ALL", "LC_TIME"}) {
+    const char* value = std::getenv(variable);
+    if (value == nullptr || *value == '\0') continue;
+    return ProfileOfLocaleName(value).value_or(RegionalDeDe());
+  }
+  return RegionalDeDe();
+}
+
+LocalDateTime LocalNow() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t t = std::chrono::system_clock::to_time_t(now);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  LocalDateTime d;
+  d.Day = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+  d.Hour = tm.tm_hour;
+  d.Minute = tm.tm_min;
+  d.Second = tm.tm_sec;
+  return d;
+}
+
+LocalDateTime ClockFromOptions(const Options& options) {
+  const auto today = options.Value("today");
+  if (!today) return LocalNow();
+  bool shaped = today->size() == 10;
+  for (size_t i = 0; shaped && i < 10; ++i)
+    shaped = (i == 4 || i == 7) ? (*today)[i] == '-' : ((*today)[i] >= '0' && (*today)[i] <= '9');
+  const auto date = shaped ? ReadDateText(*today, '-', DateOrder::YearMonthDay, 2000) : std::nullopt;
+  if (!date) throw UsageError("option --today: \"" + *today + "\" is not a date YYYY-MM-DD");
+  LocalDateTime d;
+  d.Day = *date;
+  return d;
+}
+
+void ReadAudiogramInput(const std::string& file, AppState& state, SimHost& host,
+                        const RegionalFormat& regional) {
+  ReadFile(file, state, host, regional);
+  if (!state.ResultsPresent)
+    throw UsageError(file + ": " +
+                     (host.Messages.empty() ? InvalidAudiogramText : host.Messages.back().text));
+}
+
+void ReadCalibrationInput(const std::string& file, AppState& state, CalibrationHeader& header,
+                          SimHost& host) {
+  ReadCal(file, state, header, host);
+  if (!state.CalibrationLoaded)
+    throw UsageError(file + ": " +
+                     (host.Messages.empty() ? InvalidCalibrationText : host.Messages.back().text));
+}
+
+std::string JsonDouble(double value) {
+  if (std::isnan(value)) return "\"NaN\"";
+  if (std::isinf(value)) return value > 0 ? "\"Infinity\"" : "\"-Infinity\"";
+  return FormatDecimal(value, '.');
+}
+
+}  // namespace sonavel::cli
