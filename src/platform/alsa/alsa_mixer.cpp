@@ -33,6 +33,7 @@ const snd_mixer_selem_channel_id_t Right = SND_MIXER_SCHN_FRONT_RIGHT;
 }  // namespace
 
 AlsaMixer::AlsaMixer(std::vector<std::string> extraDevices) {
+  SilenceAlsaDiagnostics();
   int card = -1;
   while (snd_card_next(&card) == 0 && card >= 0) {
     char* name = nullptr;

@@ -13,7 +13,14 @@ constexpr double StallSeconds = 5.0;
 constexpr snd_pcm_uframes_t ChunkFrames = 441;  // 10 ms
 }  // namespace
 
+namespace {
+void Quiet(const char*, int, const char*, int, const char*, ...) {}
+}  // namespace
+
+void SilenceAlsaDiagnostics() { snd_lib_error_set_handler(&Quiet); }
+
 std::vector<AlsaPcm> AlsaPlaybackPcms() {
+  SilenceAlsaDiagnostics();
   std::vector<AlsaPcm> pcms;
   void** hints = nullptr;
   if (snd_device_name_hint(-1, "pcm", &hints) < 0 || !hints) return pcms;
@@ -70,6 +77,7 @@ int32_t AlsaWaveOut::Open(int32_t device) {
 }
 
 int32_t AlsaWaveOut::OpenByName(const std::string& name) {
+  SilenceAlsaDiagnostics();
   std::unique_lock<std::mutex> lock(mutex_);
   lastError_.clear();
   if (pcm_) {

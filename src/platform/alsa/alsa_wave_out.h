@@ -23,6 +23,9 @@ struct AlsaPcm {
   std::string description;
 };
 
+// alsa-lib writes its own diagnostics to stderr; the program reports failures itself.
+void SilenceAlsaDiagnostics();
+
 // The playback PCMs of the configuration, "default" first.
 std::vector<AlsaPcm> AlsaPlaybackPcms();
 // alsa-lib's version as a version word.
