@@ -24,6 +24,7 @@ int RunDevices(const std::vector<std::string>& args, Io& io) {
   opts.ExpectPositionals(0, "");
   ConsoleHost host(io.err);
   PlatformDrivers drivers = MakeDrivers(host);
+  if (!drivers.note.empty()) io.err << drivers.note << "\n";
   WaveOut& wave = *drivers.waveOut;
   const int32_t count = wave.GetNumDevs();
   if (count == 0 && !wave.LastError().empty()) throw RunError(wave.LastError());

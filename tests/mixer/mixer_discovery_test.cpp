@@ -82,6 +82,7 @@ TEST(MixerDiscovery, TheLaterSpeakerDestinationWins) {
   EXPECT_EQ(m.c.MasterVolume.Maxvalue, 1000);
   EXPECT_EQ(m.c.MasterVolume.LineID, 0xFFFF0001u);
   EXPECT_EQ(m.c.SpeakerBass.CtrlID, 0x101u);  // only the front has one
+  EXPECT_FALSE(m.c.OutputGain.Exist);         // no gain control: the wizard hides its slider
 }
 
 TEST(MixerDiscovery, FailuresShowTheirBoxesAndLeaveNothingFound) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
+#include "platform/drivers.h"
 #include "platform/sim/sim_host.h"
 #include "platform/sim/sim_joystick.h"
 #include "platform/sim/sim_mixer.h"
@@ -106,6 +107,28 @@ TEST(SimJoystick, FollowsItsScript) {
     EXPECT_TRUE(j.ReadButtons(b));
     EXPECT_EQ(b, mask) << t;
   }
+}
+
+}  // namespace
+}  // namespace sonavel
+
+namespace sonavel {
+namespace {
+
+TEST(MakeDrivers, SimIsTheSimulatedSetAndUnknownChoicesAreRefused) {
+  SimHost host;
+  PlatformDrivers d = MakeDrivers(host, {"sim", ""});
+  EXPECT_EQ(d.audioSystem, "sim");
+  EXPECT_NE(dynamic_cast<SimWaveOut*>(d.waveOut.get()), nullptr);
+  EXPECT_NE(dynamic_cast<SimMixer*>(d.mixer.get()), nullptr);
+  EXPECT_FALSE(d.useEndpointVolume);
+  Devices devices = d.View();
+  EXPECT_EQ(devices.mixer.GetNumDevs(), 1u);
+  // A fixture replaces the mixer whatever the audio choice.
+  d = MakeDrivers(host, {"sim", std::string(SONAVEL_TEST_DATA) + "/mixer_card.txt"});
+  EXPECT_EQ(d.mixer->GetNumDevs(), 5u);
+  EXPECT_THROW(MakeDrivers(host, {"oss", ""}), SonavelError);
+  EXPECT_THROW(MakeDrivers(host, {"sim", "/nonexistent/fixture.txt"}), SonavelError);
 }
 
 }  // namespace
