@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs a command against a private PulseAudio daemon that has one null sink ("sonavel_null",
+# 44100 Hz, s16le, stereo) and nothing else: its own runtime folder and socket, no idle exit.
+# The daemon is started here and stopped by its pid when the command ends, however it ends.
+set -euo pipefail
+
+dir=$(mktemp -d "${TMPDIR:-/tmp}/sonavel-pulse.XXXXXX")
+export XDG_RUNTIME_DIR="$dir" HOME="$dir" PULSE_SERVER="unix:$dir/native" PULSE_COOKIE="$dir/cookie"
+export SONAVEL_TEST_SINK=sonavel_null
+
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
+  -L "module-null-sink sink_name=sonavel_null rate=44100 format=s16le channels=2 sink_properties=device.description=Sonavel-Testausgang" \
+  -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
+  >"$dir/daemon.log" 2>&1 &
+pid=$!
+
+stop_daemon() {
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -TERM "$pid" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$pid" 2>/dev/null || true
+  fi
+  wait "$pid" 2>/dev/null || true
+  rm -rf "$dir"
+}
+trap stop_daemon EXIT
+
+for _ in $(seq 100); do
+  pactl info >/dev/null 2>&1 && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if ! pactl info >/dev/null 2>&1; then
+  echo "with_pulse.sh: the PulseAudio daemon did not start:" >&2
+  cat "$dir/daemon.log" >&2
+  exit 1
+fi
+
+status=0
+"$@" || status=$?
+exit "$status"
