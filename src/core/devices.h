@@ -1,5 +1,6 @@
 // The drivers the application wires into the core at start-up, as one object that the test
-// procedure, the calibration windows, the simulator and the CLI take.
+// procedure, the calibration windows, the simulator and the CLI take. Whether the master level
+// goes through the endpoint volume is the state's UseEndpointVolume.
 #pragma once
 
 #include "audio/endpoint_volume.h"
@@ -14,9 +15,6 @@ struct Devices {
   MixerDriver& mixer;
   EndpointVolume& endpointVolume;
   Joystick& joystick;
-  // The master level goes through the endpoint volume (a sound server's default output
-  // answered at start-up).
-  bool useEndpointVolume = false;
 };
 
 }  // namespace sonavel

@@ -60,7 +60,7 @@ TestProcedure::TestProcedure(AppState& state, Host& host, TestSound& sound, Test
       mainWindow_(mainWindow),
       regional_(regional) {}
 
-void TestProcedure::WaitForRelease(ResponseSourceKind source) {
+void TestProcedure::WaitForRelease(ResponseSource source) {
   do {
     host_.ProcessMessages();
     host_.Sleep(PollMilliseconds);
@@ -68,7 +68,7 @@ void TestProcedure::WaitForRelease(ResponseSourceKind source) {
   } while (state_.ButtonPressed && testWindow_.Visible());
 }
 
-bool TestProcedure::WaitForTone(ResponseSourceKind source, bool& heard) {
+bool TestProcedure::WaitForTone(ResponseSource source, bool& heard) {
   while (true) {
     if (sound_.PollResponse(source)) heard = true;
     host_.ProcessMessages();
@@ -106,8 +106,8 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
   testWindow_.Repaint();
   host_.ProcessMessages();
   // The response source holds for the whole run, whatever the dialog does meanwhile.
-  const ResponseSourceKind source =
-      ResponseIsJoystick(state_.Settings) ? ResponseSourceKind::Joystick : ResponseSourceKind::CtrlKey;
+  const ResponseSource source =
+      ResponseIsJoystick(state_.Settings) ? ResponseSource::Joystick : ResponseSource::CtrlKey;
   state_.ButtonPressed = false;
   state_.TracePixelStep = in.TracePixelStep;
 

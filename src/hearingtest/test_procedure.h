@@ -48,8 +48,8 @@ class TestProcedure {
 
  private:
   enum class SlotEnd { Normal, DeviceFailure };
-  void WaitForRelease(ResponseSourceKind source);
-  bool WaitForTone(ResponseSourceKind source, bool& heard);
+  void WaitForRelease(ResponseSource source);
+  bool WaitForTone(ResponseSource source, bool& heard);
   void DrawTraceTo(int32_t presentation, int32_t y);
 
   AppState& state_;

@@ -5,10 +5,9 @@
 #include <string>
 
 #include "audio/tone_synthesis.h"
+#include "hearingtest/response_button.h"
 
 namespace sonavel {
-
-enum class ResponseSourceKind { CtrlKey, Joystick };
 
 class TestSound {
  public:
@@ -26,7 +25,7 @@ class TestSound {
   virtual void CloseToneOutput() = 0;
   // Samples the response button: reads the joystick when it is the source, shows the light and
   // returns whether the button is down.
-  virtual bool PollResponse(ResponseSourceKind source) = 0;
+  virtual bool PollResponse(ResponseSource source) = 0;
 };
 
 }  // namespace sonavel

@@ -7,10 +7,11 @@
 
 #include "core/canvas.h"
 #include "hearingtest/audiogram.h"
+#include "hearingtest/response_button.h"
 
 namespace sonavel {
 
-class TestWindowView {
+class TestWindowView : public ResponseLight {
  public:
   virtual ~TestWindowView() = default;
   // Shows the window (again, after the user closed it) on top of the main window.
@@ -19,8 +20,6 @@ class TestWindowView {
   virtual bool Visible() const = 0;
   virtual void SetTitle(const std::string& title) = 0;
   virtual void SetNextCaption(const std::string& caption) = 0;
-  // The response light.
-  virtual void SetLightVisible(bool visible) = 0;
   // The graph's canvas, for the live trace.
   virtual Canvas& Graph() = 0;
   // Asks for a repaint of the whole window (the graph repaints from the trace history).

@@ -22,11 +22,13 @@ struct PlatformDrivers {
   std::unique_ptr<MixerDriver> mixer;
   std::unique_ptr<EndpointVolume> endpointVolume;
   std::unique_ptr<Joystick> joystick;
+  // A sound server's default output answered at start-up: the master level goes through the
+  // endpoint volume (the application copies this into the state's UseEndpointVolume).
   bool useEndpointVolume = false;
   std::string audioSystem;  // which wave driver was chosen: "pulse", "alsa" or "sim"
   std::string note;         // why the chosen one was chosen, when it was not asked for
 
-  Devices View() const { return {*waveOut, *mixer, *endpointVolume, *joystick, useEndpointVolume}; }
+  Devices View() const { return {*waveOut, *mixer, *endpointVolume, *joystick}; }
 };
 
 // Throws SonavelError for an unknown SONAVEL_AUDIO value or a malformed mixer fixture.

@@ -65,7 +65,7 @@ class FakeSound : public TestSound {
     ++Closed;
     open_ = false;
   }
-  bool PollResponse(ResponseSourceKind source) override {
+  bool PollResponse(ResponseSource source) override {
     Sources.push_back(source);
     if (Listener)
       state_.ButtonPressed =
@@ -77,7 +77,7 @@ class FakeSound : public TestSound {
   int32_t OpenedDevice = -100;
   std::vector<std::pair<int32_t, int32_t>> Levels;
   std::vector<Presentation> Played;
-  std::vector<ResponseSourceKind> Sources;
+  std::vector<ResponseSource> Sources;
 
  private:
   // The frequency from the zero crossings of the buffer's tone.

@@ -490,7 +490,7 @@ TEST_F(TestProcedureTest, TheResponseSourceIsFixedAtTheStartOfTheRun) {
   host.At(10, [this] { state.Settings.rdoJoystick = false; });
   proc.RunTest(Slots({2}), false);
   ASSERT_FALSE(sound.Sources.empty());
-  for (ResponseSourceKind s : sound.Sources) EXPECT_EQ(s, ResponseSourceKind::Joystick);
+  for (ResponseSource s : sound.Sources) EXPECT_EQ(s, ResponseSource::Joystick);
 }
 
 TEST_F(TestProcedureTest, ASelfTesterStartsTheTestByReleasingTheButton) {

@@ -59,10 +59,16 @@ int32_t SimWaveOut::Write(const uint8_t* data, size_t size, uint32_t loops) {
   }
   Submission s;
   s.bytes.assign(data, data + size);
+  s.frames = size / 4;
   s.startSeconds = host_.MonotonicSeconds();
   s.loops = loops == 0 ? 1 : loops;
   s.device = *openDevice_;
   submissions_.push_back(std::move(s));
+  if (submissions_.size() > RetainedBuffers) {
+    std::vector<uint8_t>& old = submissions_[submissions_.size() - 1 - RetainedBuffers].bytes;
+    old.clear();
+    old.shrink_to_fit();
+  }
   playing_ = true;
   return WaveOk;
 }

@@ -21,8 +21,9 @@ class SimWaveOut : public WaveOut {
     uint32_t loops = 1;
     int32_t device = 0;
     std::optional<double> stoppedSeconds;  // set by a reset or close before the end
+    size_t frames = 0;                     // also when the bytes are no longer kept
 
-    size_t Frames() const { return bytes.size() / 4; }
+    size_t Frames() const { return frames; }
     // When the last loop ends if nothing stops it.
     double EndSeconds() const;
   };
@@ -43,6 +44,10 @@ class SimWaveOut : public WaveOut {
   bool FailOpen = false;
   bool FailWrite = false;
   bool FailWhilePlaying = false;
+
+  // How many of the latest submissions keep their bytes (a whole simulated audiogram would
+  // otherwise keep some hundred megabytes); older ones keep their times and frame counts.
+  size_t RetainedBuffers = static_cast<size_t>(-1);
 
   const std::vector<Submission>& Submissions() const { return submissions_; }
   // The buffer sounding at `seconds`, or nullptr; `frame` (if given) gets the frame of the

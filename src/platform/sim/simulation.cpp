@@ -1,0 +1,141 @@
+#include "platform/sim/simulation.h"
+
+#include "audio/tone_output.h"
+#include "core/devices.h"
+#include "hearingtest/device_test_sound.h"
+#include "hearingtest/response_button.h"
+#include "hearingtest/test_procedure.h"
+#include "platform/sim/sim_endpoint_volume.h"
+#include "platform/sim/sim_host.h"
+#include "platform/sim/sim_joystick.h"
+#include "platform/sim/sim_mixer.h"
+#include "platform/sim/sim_views.h"
+#include "platform/sim/sim_wave_out.h"
+
+namespace sonavel {
+
+const char* const FullScaleMixerFixture =
+    R"(# A simulated sound card whose master and wave volumes reach full scale in whole steps.
+device "Sonavel Full-Scale Mixer" version 1.0
+destination DST_SPEAKERS "Master" short "Master"
+  control VOLUME "Master Volume" short "Master" min 0 max 65535 steps 255 value 65535
+  control MUTE "Master Mute" short "Mute" max 1 uniform value 0
+  source SRC_WAVEOUT "PCM" short "PCM"
+    control VOLUME "PCM Volume" short "PCM" max 65535 steps 255 value 65535
+    control MUTE "PCM Mute" short "Mute" max 1 uniform value 0
+  source SRC_COMPACTDISC "CD" short "CD"
+    control VOLUME "CD Volume" short "CD" max 65535 steps 255 value 0
+    control MUTE "CD Mute" short "Mute" max 1 uniform value 0
+)";
+
+CalibrationTable FullScaleCalibration(const MixerControls& controls, bool useEndpointVolume) {
+  CalibrationTable table{};
+  for (auto& ear : table)
+    for (int32_t s = 1; s <= 11; ++s) {
+      ear[s].WaveLevel = static_cast<int32_t>(controls.WaveVolume.Steps);
+      ear[s].MasterLevel = useEndpointVolume ? 1000 : static_cast<int32_t>(controls.MasterVolume.Steps);
+      ear[s].LevelOffset = 0;
+    }
+  return table;
+}
+
+namespace {
+
+// The operator: ends the trial run during its N-th presentation, ends the retest loop during the
+// first presentation of pass N + 1, and presses the button at a given time.
+class SimOperator : public RunObserver {
+ public:
+  SimOperator(SimHost& host, SimTestWindow& window, const SimulationSetup& setup)
+      : host_(host), window_(window), setup_(setup) {}
+
+  void RunStarted(const TestProperties&, bool autoRetest) override {
+    if (autoRetest) ++passes_;
+    stopFirstTone_ = autoRetest && passes_ == setup_.maxPasses + 1;
+  }
+  void SlotStarted(int32_t, int32_t slot) override {
+    if (slot == TrialSlot) trialTones_ = 0;
+  }
+  void PresentationStarted(int32_t, int32_t slot, double) override {
+    ++Presentations;
+    const bool endTrial = slot == TrialSlot && ++trialTones_ == setup_.trialPresentations;
+    if (endTrial || stopFirstTone_) {
+      stopFirstTone_ = false;
+      PressSoon();
+    }
+  }
+
+  int64_t Presentations = 0;
+
+ private:
+  // During the presentation: the press counts at its end.
+  void PressSoon() {
+    host_.At(host_.Seconds() + 0.1, [this] { window_.NextClick(); });
+  }
+
+  SimHost& host_;
+  SimTestWindow& window_;
+  const SimulationSetup& setup_;
+  int32_t passes_ = 0;
+  int32_t trialTones_ = 0;
+  bool stopFirstTone_ = false;
+};
+
+constexpr int32_t VirtualKeyControl = 0x11;
+
+}  // namespace
+
+SimulationResult RunSimulation(const SimulationSetup& setup) {
+  SimulationResult result;
+  AppState& state = result.state;
+  state.Settings = setup.settings;
+  state.UseEndpointVolume = setup.useEndpointVolume;
+
+  SimHost host(setup.start);
+  SimWaveOut wave(host);
+  wave.RetainedBuffers = 2;
+  SimMixer mixerDriver(ParseMixerFixture(setup.mixerFixture));
+  SimEndpointVolume endpoint;
+  SimJoystick joystick(host);
+  Devices devices{wave, mixerDriver, endpoint, joystick};
+
+  Mixer mixer(mixerDriver, host);
+  mixer.CountMixerDevices();
+  mixer.OpenMixerDevice(state.Settings.MixerDevice < 0 ? 0u
+                                                       : static_cast<uint32_t>(state.Settings.MixerDevice));
+
+  state.CalibrationData =
+      setup.calibration ? *setup.calibration : FullScaleCalibration(mixer.Controls, setup.useEndpointVolume);
+  state.CalibrationLoaded = true;
+
+  SimTestWindow testWindow(state);
+  SimMainWindow mainWindow;
+  ToneOutput output(wave);
+  DeviceTestSound sound(state, devices, mixer.Controls, output, testWindow);
+  TestProcedure procedure(state, host, sound, testWindow, mainWindow, setup.regional);
+  SimOperator op(host, testWindow, setup);
+  procedure.SetObserver(&op);
+
+  // The listener works the response source the settings choose.
+  const bool joystickSource = ResponseIsJoystick(state.Settings);
+  SimListener listener(setup.listener, host, wave, mixerDriver, mixer, endpoint, state.UseEndpointVolume,
+                       [&](bool pressed) {
+                         if (joystickSource)
+                           joystick.Set(host.Seconds(), pressed ? 1u : 0u);
+                         else if (pressed)
+                           FormKeyDown(state.ButtonPressed, VirtualKeyControl, true);
+                         else
+                           FormKeyUp(state.ButtonPressed, VirtualKeyControl);
+                       });
+  listener.Attach();
+  if (setup.abortAt) host.At(*setup.abortAt, [&] { testWindow.NextClick(); });
+
+  procedure.NewTest1Click();
+
+  for (const auto& m : host.Messages) result.messages.push_back(m.text);
+  result.presentations = op.Presentations;
+  result.virtualSeconds = host.Seconds();
+  result.aborted = state.AbortRequested;
+  return result;
+}
+
+}  // namespace sonavel

@@ -1,0 +1,50 @@
+// A complete hearing test on the virtual clock: the New Test command (with its automatic retest)
+// run with the simulated devices, a simulated listener and a simulated operator who answers every
+// message box with its default button and presses the test window's button when the run needs it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "calibration/calibration_data.h"
+#include "core/regional.h"
+#include "core/state.h"
+#include "mixer/mixer_discovery.h"
+#include "platform/sim/sim_listener.h"
+
+namespace sonavel {
+
+// A sound card whose master and wave controls reach full scale in whole steps (255 steps of 257),
+// so that a calibration at their full step counts makes the level chain exact.
+extern const char* const FullScaleMixerFixture;
+
+// The calibration that makes the chain exact on `controls`: WaveLevel and MasterLevel at the
+// controls' step counts (1000 for the endpoint volume), LevelOffset 0, for every entry 1..11.
+CalibrationTable FullScaleCalibration(const MixerControls& controls, bool useEndpointVolume);
+
+struct SimulationSetup {
+  SettingsRecord settings;
+  std::optional<CalibrationTable> calibration;  // else the full-scale calibration
+  std::string mixerFixture = FullScaleMixerFixture;
+  bool useEndpointVolume = false;
+  ListenerSettings listener;
+  int32_t trialPresentations = 10;  // the operator ends the trial run during this presentation
+  int32_t maxPasses = 3;            // ... and the retest loop during the first tone of pass N + 1
+  std::optional<double> abortAt;    // ... or presses the button at this virtual time
+  LocalDateTime start{{2026, 12, 10}, 10, 0, 0, 0};
+  RegionalFormat regional = RegionalDeDe();
+};
+
+struct SimulationResult {
+  AppState state;                     // as the run left it
+  std::vector<std::string> messages;  // in the order shown
+  int64_t presentations = 0;
+  double virtualSeconds = 0;
+  bool aborted = false;
+};
+
+// Throws SonavelError for a malformed mixer fixture.
+SimulationResult RunSimulation(const SimulationSetup& setup);
+
+}  // namespace sonavel
