@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "cli/cli.h"
+#include "core/utf8.h"
 
 namespace sonavel::cli {
 
@@ -162,44 +163,11 @@ class Parser {
     return u;
   }
 
-  static void AppendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
-
   // One UTF-8 sequence copied as it stands; a malformed one is a fault.
   void CopyUtf8(std::string& out) {
-    const auto b0 = static_cast<unsigned char>(s_[pos_]);
-    size_t len;
-    uint32_t cp, min;
-    if ((b0 & 0xE0) == 0xC0)
-      len = 2, cp = b0 & 0x1F, min = 0x80;
-    else if ((b0 & 0xF0) == 0xE0)
-      len = 3, cp = b0 & 0x0F, min = 0x800;
-    else if ((b0 & 0xF8) == 0xF0)
-      len = 4, cp = b0 & 0x07, min = 0x10000;
-    else
-      Fail("malformed UTF-8");
-    if (s_.size() - pos_ < len) Fail("malformed UTF-8");
-    for (size_t k = 1; k < len; ++k) {
-      const auto b = static_cast<unsigned char>(s_[pos_ + k]);
-      if ((b & 0xC0) != 0x80) Fail("malformed UTF-8");
-      cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) Fail("malformed UTF-8");
+    char32_t cp = 0;
+    const size_t len = DecodeUtf8(s_, pos_, cp);
+    if (len == 0) Fail("malformed UTF-8");
     out.append(s_.substr(pos_, len));
     pos_ += len;
   }

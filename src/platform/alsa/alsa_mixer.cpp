@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/utf8_prefix.h"
+#include "core/utf8.h"
 #include "platform/alsa/alsa_wave_out.h"
 
 namespace sonavel {

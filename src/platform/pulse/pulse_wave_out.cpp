@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/utf8_prefix.h"
+#include "core/utf8.h"
 
 namespace sonavel {
 
