@@ -1,5 +1,5 @@
-// A scripted sound device and listener, and recording views, for running the test procedure on
-// the virtual clock without the device drivers.
+// A scripted sound device and listener for running the test procedure on the virtual clock
+// without the device drivers.
 #pragma once
 
 #include <cmath>
@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/recording_canvas.h"
 #include "core/state.h"
 #include "hearingtest/test_sound.h"
-#include "hearingtest/test_views.h"
 #include "platform/sim/sim_host.h"
 
 namespace sonavel::test {
@@ -103,44 +101,6 @@ class FakeSound : public TestSound {
   bool playing_ = false;
   std::string failure_;
   double doneAt_ = 0;
-};
-
-class FakeTestWindow : public TestWindowView {
- public:
-  explicit FakeTestWindow(AppState& state) : canvas(431, 320, ColourButtonFace), state_(state) {}
-  void Show() override { visible_ = true; }
-  void Hide() override { visible_ = false; }
-  bool Visible() const override { return visible_; }
-  void SetTitle(const std::string& title) override { Titles.push_back(title); }
-  void SetNextCaption(const std::string& caption) override { NextCaption = caption; }
-  void SetLightVisible(bool visible) override { Light = visible; }
-  Canvas& Graph() override { return canvas; }
-  void Repaint() override { ++Repaints; }
-
-  // The button and the window's close box.
-  void NextClick() { state_.AbortRequested = true; }
-  void Close() {
-    state_.AbortRequested = true;
-    visible_ = false;
-  }
-
-  std::vector<std::string> Titles;
-  std::string NextCaption = "Weiter ->";
-  bool Light = false;
-  int Repaints = 0;
-  RecordingCanvas canvas;
-
- private:
-  AppState& state_;
-  bool visible_ = false;
-};
-
-class FakeMainWindow : public MainWindowView {
- public:
-  void RepaintAudiogram() override { ++Repaints; }
-  void SetEnabled(bool enabled) override { Enabled = enabled; }
-  int Repaints = 0;
-  bool Enabled = true;
 };
 
 }  // namespace sonavel::test

@@ -5,14 +5,14 @@
 #include <initializer_list>
 #include <map>
 
+#include "core/recording_canvas.h"
 #include "hearingtest/test_procedure_fakes.h"
+#include "platform/sim/sim_views.h"
 
 namespace sonavel {
 namespace {
 
-using test::FakeMainWindow;
 using test::FakeSound;
-using test::FakeTestWindow;
 using test::Presentation;
 
 // Hears a tone at or above a fixed level.
@@ -78,8 +78,9 @@ class TestProcedureTest : public ::testing::Test {
   AppState state;
   SimHost host{{{2018, 3, 7}, 9, 5, 0, 0}};
   FakeSound sound{state, host};
-  FakeTestWindow window{state};
-  FakeMainWindow mainWindow;
+  RecordingCanvas graph{431, 320, ColourButtonFace};
+  SimTestWindow window{state, &graph};
+  SimMainWindow mainWindow;
   RegionalFormat regional = RegionalDeDe();
   TestProcedure proc{state, host, sound, window, mainWindow, regional};
 };
@@ -181,9 +182,9 @@ TEST_F(TestProcedureTest, RightEarFirstWithATrialRun) {
   sound.Listener = ThresholdListener(30);
   struct Operator : RunObserver {
     SimHost& host;
-    FakeTestWindow& window;
+    SimTestWindow& window;
     int trialTones = 0;
-    Operator(SimHost& h, FakeTestWindow& w) : host(h), window(w) {}
+    Operator(SimHost& h, SimTestWindow& w) : host(h), window(w) {}
     void PresentationStarted(int32_t, int32_t slot, double) override {
       if (slot == TrialSlot && ++trialTones == 4)
         host.At(host.Seconds() + 0.5, [this] { window.NextClick(); });
@@ -219,9 +220,9 @@ TEST_F(TestProcedureTest, TheTrialRunTakesTheCalibrationOfItsFrequency) {
   // Hears everything, and lets go of the button when a tone ends.
   sound.Listener = [](const Presentation&, size_t, double sinceStart) { return sinceStart < 1.0; };
   struct Operator : RunObserver {
-    FakeTestWindow& window;
+    SimTestWindow& window;
     SimHost& host;
-    Operator(FakeTestWindow& w, SimHost& h) : window(w), host(h) {}
+    Operator(SimTestWindow& w, SimHost& h) : window(w), host(h) {}
     void PresentationStarted(int32_t, int32_t slot, double) override {
       if (slot == TrialSlot) host.At(host.Seconds() + 0.5, [this] { window.NextClick(); });
     }
@@ -265,9 +266,9 @@ TEST_F(TestProcedureTest, AbortInARetestPassClearsOnlyTheInterruptedSlot) {
   state.CurrentAudiogram.Threshold[1][6] = 27;
   sound.Listener = ThresholdListener(20);
   struct Operator : RunObserver {
-    FakeTestWindow& window;
+    SimTestWindow& window;
     SimHost& host;
-    Operator(FakeTestWindow& w, SimHost& h) : window(w), host(h) {}
+    Operator(SimTestWindow& w, SimHost& h) : window(w), host(h) {}
     void SlotStarted(int32_t ear, int32_t) override {
       if (ear == 1) host.At(host.Seconds() + 3, [this] { window.NextClick(); });
     }
@@ -348,9 +349,9 @@ TEST_F(TestProcedureTest, AnOutlierThatEndsWithOneEntryStaysSelected) {
   state.Settings.LevelStart = "60";  // a listener who hears nothing reaches the ceiling at once
   struct Counter : RunObserver {
     int runs = 0;
-    FakeTestWindow& window;
+    SimTestWindow& window;
     SimHost& host;
-    Counter(FakeTestWindow& w, SimHost& h) : window(w), host(h) {}
+    Counter(SimTestWindow& w, SimHost& h) : window(w), host(h) {}
     void RunStarted(const TestProperties&, bool) override {
       if (++runs == 3) host.At(host.Seconds() + 0.5, [this] { window.NextClick(); });
     }
@@ -370,10 +371,10 @@ TEST_F(TestProcedureTest, TheTraceStaysInsideItsHistory) {
   state.Settings.TestTimeEdit = "60";
   sound.Listener = [](const Presentation&, size_t, double) { return true; };
   struct Operator : RunObserver {
-    FakeTestWindow& window;
+    SimTestWindow& window;
     SimHost& host;
     int tones = 0;
-    Operator(FakeTestWindow& w, SimHost& h) : window(w), host(h) {}
+    Operator(SimTestWindow& w, SimHost& h) : window(w), host(h) {}
     void PresentationStarted(int32_t, int32_t, double) override {
       if (++tones == 250) window.NextClick();
     }
@@ -384,7 +385,7 @@ TEST_F(TestProcedureTest, TheTraceStaysInsideItsHistory) {
   proc.RunTest(Slots({0, 5}), false);
   EXPECT_EQ(state.TracePixelStep, 0);
   EXPECT_EQ(op.tones, 250);
-  EXPECT_LE(window.canvas.Of(RecordingCanvas::Op::LineTo).size(), 200u + 12u);
+  EXPECT_LE(graph.Of(RecordingCanvas::Op::LineTo).size(), 200u + 12u);
 }
 
 TEST_F(TestProcedureTest, ATrialRunWithoutALeftEarFrequencyIsSkipped) {

@@ -40,7 +40,9 @@ class NullCanvas : public Canvas {
 
 class SimTestWindow : public TestWindowView {
  public:
-  explicit SimTestWindow(AppState& state) : state_(state) {}
+  // Draws the graph on `graph` when given (a recording canvas in tests), else on nothing.
+  explicit SimTestWindow(AppState& state, Canvas* graph = nullptr)
+      : state_(state), graph_(graph ? graph : &none_) {}
 
   void Show() override { visible_ = true; }
   void Hide() override { visible_ = false; }
@@ -48,7 +50,7 @@ class SimTestWindow : public TestWindowView {
   void SetTitle(const std::string& title) override { Titles.push_back(title); }
   void SetNextCaption(const std::string& caption) override { NextCaption = caption; }
   void SetLightVisible(bool visible) override { LightOn = visible; }
-  Canvas& Graph() override { return graph_; }
+  Canvas& Graph() override { return *graph_; }
   void Repaint() override {}
 
   // The window's button, "Weiter ->" or "Abbrechen": it asks the run to stop.
@@ -66,7 +68,8 @@ class SimTestWindow : public TestWindowView {
  private:
   AppState& state_;
   bool visible_ = false;
-  NullCanvas graph_{431, 320, ColourButtonFace};
+  NullCanvas none_{431, 320, ColourButtonFace};
+  Canvas* graph_;
 };
 
 class SimMainWindow : public MainWindowView {
