@@ -125,11 +125,13 @@ int RunSimulate(const std::vector<std::string>& args, Io& io) {
   setup.maxPasses = static_cast<int32_t>(maxPasses);
 
   std::vector<std::string> loadMessages;
+  std::optional<KeyFileStore> store;
   if (auto keyFile = opts.Value("settings")) {
-    KeyFileStore store({*keyFile, ""});
+    store.emplace(KeyFileStore::Locations{*keyFile, ""});
+    setup.keyStore = &*store;
     PlainSettingsFollowUp followUp;
     SimHost host(setup.start);
-    LoadRegistryValues(store, setup.settings, followUp, host);
+    LoadRegistryValues(*store, setup.settings, followUp, host);
     for (const auto& m : host.Messages) loadMessages.push_back(m.text);
   }
   setup.settings.WaveOutDevice = -1;

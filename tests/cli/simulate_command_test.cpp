@@ -88,6 +88,18 @@ TEST(SimulateCommand, SettingsComeFromTheKeyFile) {
     for (const auto& t : ear.items) measured += t.integer != 1000;
   EXPECT_EQ(measured, 2);
   for (const auto& m : messages) EXPECT_EQ(m.text.find("Übungsphase"), std::string::npos);
+  EXPECT_EQ(messages[1].text, "Soll eine Bedienungsanleitung für die Testperson angezeigt werden?");
+
+  // Once the question has been silenced in the key, it is not asked again.
+  {
+    std::ofstream f(key, std::ios::binary | std::ios::app);
+    f << "\"Das Audiometer muß zunächst kalibriert werden. Möchten Sie detailierte Informationen zur "
+         "Kalibrierung?\"=dword:00000001\r\n";
+  }
+  const auto silenced = RunCliCommand({"simulate", "--out", dir.File("s.aud"), "--settings", key, "--json"});
+  ASSERT_EQ(silenced.status, 0) << silenced.err;
+  for (const auto& m : cli::ParseJson(silenced.out).Find("messages")->items)
+    EXPECT_EQ(m.text.find("Bedienungsanleitung"), std::string::npos);
 }
 
 TEST(SimulateCommand, RefusesBadOptions) {

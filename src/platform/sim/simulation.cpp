@@ -11,6 +11,7 @@
 #include "platform/sim/sim_mixer.h"
 #include "platform/sim/sim_views.h"
 #include "platform/sim/sim_wave_out.h"
+#include "settings/suppressible_message.h"
 
 namespace sonavel {
 
@@ -82,6 +83,11 @@ class SimOperator : public RunObserver {
 
 constexpr int32_t VirtualKeyControl = 0x11;
 
+class AbsentKeyStore : public KeyStore {
+ public:
+  std::unique_ptr<RegistryKey> OpenKey(KeyPaths) override { return nullptr; }
+};
+
 }  // namespace
 
 SimulationResult RunSimulation(const SimulationSetup& setup) {
@@ -114,6 +120,12 @@ SimulationResult RunSimulation(const SimulationSetup& setup) {
   TestProcedure procedure(state, host, sound, testWindow, mainWindow, setup.regional);
   SimOperator op(host, testWindow, setup);
   procedure.SetObserver(&op);
+  AbsentKeyStore noKey;
+  KeyStore& store = setup.keyStore ? *setup.keyStore : noKey;
+  procedure.SetSuppressibleMessage([&](const std::string& text, const std::string& caption, MessageIcon icon,
+                                       uint32_t buttons, const std::string& valueName) {
+    return SuppressibleMessage(host, store, text, caption, icon, buttons, valueName);
+  });
 
   // The listener works the response source the settings choose.
   const bool joystickSource = ResponseIsJoystick(state.Settings);

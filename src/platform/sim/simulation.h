@@ -12,6 +12,7 @@
 #include "core/state.h"
 #include "mixer/mixer_discovery.h"
 #include "platform/sim/sim_listener.h"
+#include "settings/key_store.h"
 
 namespace sonavel {
 
@@ -33,6 +34,9 @@ struct SimulationSetup {
   int32_t maxPasses = 3;            // ... and the retest loop during the first tone of pass N + 1
   std::optional<double> abortAt;    // ... or presses the button at this virtual time
   LocalDateTime start{{2026, 12, 10}, 10, 0, 0, 0};
+  // The settings key that the instructions question consults and marks; none: no key exists,
+  // so the question is asked and a tick cannot be kept.
+  KeyStore* keyStore = nullptr;
   RegionalFormat regional = RegionalDeDe();
 };
 
