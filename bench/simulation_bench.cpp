@@ -53,7 +53,8 @@ BENCHMARK(BM_SimulatedAudiogram)->Unit(benchmark::kMillisecond)->Iterations(5);
 void BM_ProcedureAccuracy(benchmark::State& state) {
   constexpr int Listeners = 200;
   const bool withSlope = state.range(0) != 0;
-  const char* names[11] = {"125", "250", "500", "750", "1000", "1500", "2000", "3000", "4000", "6000", "8000"};
+  const char* names[11] = {"125",  "250",  "500",  "750",  "1000", "1500",
+                           "2000", "3000", "4000", "6000", "8000"};
   for (auto _ : state) {
     std::mt19937_64 rng(20261210);
     std::uniform_real_distribution<double> threshold(0.0, 60.0);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/rounding.h"
 #include "core/utf8.h"
 #include "platform/alsa/alsa_wave_out.h"
 
@@ -200,8 +201,7 @@ uint32_t AlsaMixer::ReadValues(uint32_t device, MixerTopologyControl& control) {
       case Part::PlaybackVolume:
       case Part::CaptureVolume: {
         const double span = static_cast<double>(b->rawMax - b->rawMin);
-        control.values[ch] =
-            span > 0 ? static_cast<int32_t>(std::lround((raw - b->rawMin) * 65535.0 / span)) : 0;
+        control.values[ch] = span > 0 ? RoundHalfEven32((raw - b->rawMin) * 65535.0 / span) : 0;
         break;
       }
       case Part::PlaybackMute:
@@ -232,7 +232,9 @@ uint32_t AlsaMixer::WriteValues(uint32_t device, MixerTopologyControl& control) 
       case Part::CaptureVolume: {
         // Levels below 0 or above 65535 are held at the ends of the range.
         const double x = std::clamp(static_cast<double>(v), 0.0, 65535.0);
-        const long raw = b->rawMin + std::lround(x * static_cast<double>(b->rawMax - b->rawMin) / 65535.0);
+        const long raw =
+            b->rawMin +
+            static_cast<long>(RoundHalfEven(x * static_cast<double>(b->rawMax - b->rawMin) / 65535.0));
         if (mono) {
           err = capture ? snd_mixer_selem_set_capture_volume_all(b->elem, raw)
                         : snd_mixer_selem_set_playback_volume_all(b->elem, raw);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/rounding.h"
+
 namespace sonavel {
 
 int32_t PulseEndpointVolume::SetMasterVolumeLevelScalar(float level) {
@@ -22,7 +24,7 @@ int32_t PulseEndpointVolume::SetMasterVolumeLevelScalar(float level) {
       &q);
   if (!c_->WaitOperation(op, 2.0) || !q.found || q.channels == 0) return 1;
   pa_cvolume volume;
-  const auto raw = static_cast<pa_volume_t>(std::lround(static_cast<double>(level) * PA_VOLUME_NORM));
+  const auto raw = static_cast<pa_volume_t>(RoundHalfEven(static_cast<double>(level) * PA_VOLUME_NORM));
   pa_cvolume_set(&volume, q.channels, raw);
   struct Result {
     bool ok = false;
