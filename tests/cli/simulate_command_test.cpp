@@ -98,7 +98,8 @@ TEST(SimulateCommand, SettingsComeFromTheKeyFile) {
   }
   const auto silenced = RunCliCommand({"simulate", "--out", dir.File("s.aud"), "--settings", key, "--json"});
   ASSERT_EQ(silenced.status, 0) << silenced.err;
-  for (const auto& m : cli::ParseJson(silenced.out).Find("messages")->items)
+  const cli::JsonValue silencedJson = cli::ParseJson(silenced.out);
+  for (const auto& m : silencedJson.Find("messages")->items)
     EXPECT_EQ(m.text.find("Bedienungsanleitung"), std::string::npos);
 }
 
