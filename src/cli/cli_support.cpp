@@ -76,6 +76,12 @@ void ReadCalibrationInput(const std::string& file, AppState& state, CalibrationH
                      (host.Messages.empty() ? InvalidCalibrationText : host.Messages.back().text));
 }
 
+std::string JsonInts(const int32_t* values, size_t count) {
+  std::string out = "[";
+  for (size_t i = 0; i < count; ++i) out += (i ? ", " : "") + std::to_string(values[i]);
+  return out + "]";
+}
+
 std::string JsonDouble(double value) {
   if (std::isnan(value)) return "\"NaN\"";
   if (std::isinf(value)) return value > 0 ? "\"Infinity\"" : "\"-Infinity\"";

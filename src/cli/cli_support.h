@@ -3,6 +3,8 @@
 // errors.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -51,5 +53,8 @@ void WriteOutput(Write write) {
 // A JSON number for a double; the non-finite ones, which JSON cannot hold, as the strings
 // "NaN", "Infinity" and "-Infinity".
 std::string JsonDouble(double value);
+
+// A JSON array of whole numbers: "[1, 2, 3]".
+std::string JsonInts(const int32_t* values, size_t count);
 
 }  // namespace sonavel::cli

@@ -75,14 +75,8 @@ int RunResults(const std::vector<std::string>& args, Io& io) {
   json += "], \"category\": " + std::to_string(category) +
           ", \"categoryText\": " + JsonString(CategoryText(category)) +
           ", \"retestText\": " + JsonString(retest) + ", \"deviationText\": " + JsonString(deviation) +
-          ", \"thresholds\": [";
-  for (int32_t e = 0; e < EarCount; ++e) {
-    json += e > 0 ? ", [" : "[";
-    for (int32_t r = 0; r < RecordSlotCount; ++r)
-      json += (r > 0 ? ", " : "") + std::to_string(a.Threshold[e][r]);
-    json += "]";
-  }
-  json += "], \"inaccurate\": [";
+          ", \"thresholds\": [" + JsonInts(a.Threshold[0].data(), RecordSlotCount) + ", " +
+          JsonInts(a.Threshold[1].data(), RecordSlotCount) + "], \"inaccurate\": [";
   const auto inaccurate = InaccurateSlots(a, minReversals);
   for (size_t i = 0; i < inaccurate.size(); ++i)
     json += (i > 0 ? ", [" : "[") + std::to_string(inaccurate[i].first) + ", " +

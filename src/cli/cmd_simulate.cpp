@@ -70,12 +70,6 @@ double Probability(const Options& opts, const std::string& name) {
   return p;
 }
 
-std::string JsonInts(const int32_t* values, size_t count) {
-  std::string out = "[";
-  for (size_t i = 0; i < count; ++i) out += (i ? ", " : "") + std::to_string(values[i]);
-  return out + "]";
-}
-
 int RunSimulate(const std::vector<std::string>& args, Io& io) {
   const Options opts(
       args,
