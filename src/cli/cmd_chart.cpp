@@ -5,8 +5,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
-#include <cstdio>
-#include <memory>
 #include <ostream>
 
 #include "cli/cli.h"
@@ -30,20 +28,6 @@ const std::string ChartHelp =
         "  --height H    chart height in pixels (50 to 4000)\n") +
     LocaleHelp;
 
-// Text needs a GUI application for its fonts; the offscreen platform draws without a display.
-void EnsureGuiApplication() {
-  if (QGuiApplication::instance() != nullptr) return;
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Qt's notes about the environment (no runtime folder, no display) are not the command's output.
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtFatalMsg) std::fputs(qPrintable(message + "\n"), stderr);
-  });
-  static int argc = 1;
-  static char name[] = "sonavel-cli";
-  static char* argv[] = {name, nullptr};
-  static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
-}
-
 int RunChart(const std::vector<std::string>& args, Io& io) {
   const Options opts(args, {"out", "width", "height", "locale"}, {});
   opts.ExpectPositionals(1, "audiogram file");
@@ -59,7 +43,7 @@ int RunChart(const std::vector<std::string>& args, Io& io) {
   ReadAudiogramInput(opts.Positionals()[0], state, host, regional);
   state.ResultsPresent = true;
 
-  EnsureGuiApplication();
+  EnsureOffscreenGuiApplication();
   const QPalette palette = QGuiApplication::palette();
   const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
   constexpr int32_t RowHeight = 19;

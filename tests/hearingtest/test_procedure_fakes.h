@@ -9,6 +9,7 @@
 
 #include "core/state.h"
 #include "hearingtest/test_sound.h"
+#include "platform/sim/buffer_analysis.h"
 #include "platform/sim/sim_host.h"
 
 namespace sonavel::test {
@@ -47,7 +48,7 @@ class FakeSound : public TestSound {
       return false;
     }
     Played.push_back({state_.CurrentEar, 0, state_.CurrentLevel + 70, buffer.FrameCount(), host_.Seconds()});
-    Played.back().frequency = Frequency(buffer);
+    Played.back().frequency = static_cast<int32_t>(std::lround(AnalyseBuffer(buffer.Bytes()).frequency));
     doneAt_ = host_.Seconds() + static_cast<double>(buffer.FrameCount()) / 44100.0;
     playing_ = true;
     return true;
@@ -78,23 +79,6 @@ class FakeSound : public TestSound {
   std::vector<ResponseSource> Sources;
 
  private:
-  // The frequency from the zero crossings of the buffer's tone.
-  static int32_t Frequency(const ToneBuffer& b) {
-    size_t crossings = 0, last = 0, firstCrossing = 0;
-    for (size_t i = 1; i < b.FrameCount(); ++i) {
-      const int32_t prev = b.Sample(i - 1, 0) + b.Sample(i - 1, 1);
-      const int32_t cur = b.Sample(i, 0) + b.Sample(i, 1);
-      if (prev <= 0 && cur > 0) {
-        if (crossings == 0) firstCrossing = i;
-        ++crossings;
-        last = i;
-      }
-    }
-    if (crossings < 2) return 0;
-    return static_cast<int32_t>(std::lround(44100.0 * static_cast<double>(crossings - 1) /
-                                            static_cast<double>(last - firstCrossing)));
-  }
-
   AppState& state_;
   SimHost& host_;
   bool open_ = false;

@@ -2,24 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-
 #include "core/state.h"
 #include "results/audiogram_chart.h"
 
 namespace sonavel {
 namespace {
-
-// Text needs a GUI application for its fonts; the offscreen platform needs no display.
-void EnsureGuiApplication() {
-  if (QGuiApplication::instance() != nullptr) return;
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "sonavel_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication* app = new QGuiApplication(argc, argv);
-  (void)app;
-}
 
 QRgb Pixel(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
 
@@ -28,7 +15,7 @@ constexpr Colour Red = 0x000000FF;  // 0x00BBGGRR
 constexpr Colour Blue = 0x00FF0000;
 
 TEST(QPainterCanvas, LinesLeaveOutTheirEndPixel) {
-  EnsureGuiApplication();
+  EnsureOffscreenGuiApplication();
   ImageCanvas canvas(20, 20, White, QPalette(), ChartFont());
   canvas.FillAll();
   canvas.SetPenColour(Red);
@@ -44,7 +31,7 @@ TEST(QPainterCanvas, LinesLeaveOutTheirEndPixel) {
 }
 
 TEST(QPainterCanvas, RectanglesCoverTheirBoxWithoutTheRightAndBottomEdge) {
-  EnsureGuiApplication();
+  EnsureOffscreenGuiApplication();
   ImageCanvas canvas(20, 20, White, QPalette(), ChartFont());
   canvas.FillAll();
   canvas.SetPenColour(Red);
@@ -59,7 +46,7 @@ TEST(QPainterCanvas, RectanglesCoverTheirBoxWithoutTheRightAndBottomEdge) {
 }
 
 TEST(QPainterCanvas, HatchingLeavesTheGapsTransparent) {
-  EnsureGuiApplication();
+  EnsureOffscreenGuiApplication();
   ImageCanvas canvas(40, 40, White, QPalette(), ChartFont());
   canvas.FillAll();
   canvas.SetPenColour(Red);
@@ -94,7 +81,7 @@ TEST(QPainterCanvas, SystemColoursComeFromThePalette) {
 }
 
 TEST(QPainterCanvas, TheChartRendersIntoAnImage) {
-  EnsureGuiApplication();
+  EnsureOffscreenGuiApplication();
   AppState s;
   s.ResultsPresent = true;
   for (int r = 1; r <= 10; ++r) {

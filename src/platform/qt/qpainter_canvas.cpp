@@ -1,8 +1,10 @@
 #include "platform/qt/qpainter_canvas.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPolygon>
 #include <QString>
+#include <cstdio>
 #include <cstdlib>
 
 namespace sonavel {
@@ -69,6 +71,18 @@ QColor ResolveColour(Colour colour, const QPalette& palette) {
   }
   return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
                 static_cast<int>((colour >> 16) & 0xFF));
+}
+
+void EnsureOffscreenGuiApplication() {
+  if (QGuiApplication::instance() != nullptr) return;
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) std::fputs(qPrintable(message + "\n"), stderr);
+  });
+  static int argc = 1;
+  static char name[] = "sonavel";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication app(argc, argv);
 }
 
 QFont ChartFont() {

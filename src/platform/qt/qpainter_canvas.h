@@ -83,4 +83,9 @@ class ImageCanvas : public QPainterCanvas {
 // The font the charts are drawn in.
 QFont ChartFont();
 
+// Text needs a GUI application for its fonts. Where the program has none (the CLI, the tests),
+// this makes one on the offscreen platform, which needs no display, and keeps Qt's notes about
+// the environment (no runtime folder, no display) off the output.
+void EnsureOffscreenGuiApplication();
+
 }  // namespace sonavel
