@@ -138,7 +138,7 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
   sound_.PrepareSoundCard();
   for (int32_t e = 0; e < EarCount; ++e) state_.CalibrationData[e][RepeatSlot] = state_.CalibrationData[e][5];
   bool deviceFailed = !sound_.OpenToneOutput(state_.Settings.WaveOutDevice);
-  state_.CurrentLevel = in.LevelStart - CeilingHL;
+  state_.CurrentLevel = InternalLevel(in.LevelStart);
 
   bool stoppedInTrial = false;
   int32_t abortEar = 0, abortSlot = -1;
@@ -182,7 +182,7 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
         if (!sound_.PlayToneBuffer(buffer)) {
           deviceFailed = true;
         } else {
-          if (observer_) observer_->PresentationStarted(ear, s, state_.CurrentLevel + CeilingHL);
+          if (observer_) observer_->PresentationStarted(ear, s, HearingLevel(state_.CurrentLevel));
           const int32_t c = state_.PresentationCount;
           const int32_t y = TraceY(state_.CurrentLevel);
           DrawTraceTo(c, y);
@@ -204,8 +204,8 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
         up = !up;
         n += 1;
         if (s > 0 && n <= MaxReversalEntries)
-          state_.CurrentAudiogram.Reverse[ear][s - 1][n] = RoundHalfEven32(state_.CurrentLevel + CeilingHL);
-        if (state_.CurrentLevel > 0) state_.CurrentLevel = in.LevelStart - CeilingHL;
+          state_.CurrentAudiogram.Reverse[ear][s - 1][n] = RoundHalfEven32(HearingLevel(state_.CurrentLevel));
+        if (state_.CurrentLevel > 0) state_.CurrentLevel = InternalLevel(in.LevelStart);
         slotEnded = (s > 0 && (timeUp || n >= in.ReverseTarget)) || state_.AbortRequested || ceiling;
       }
       if (deviceFailed) {

@@ -47,7 +47,6 @@ class TestProcedure {
   bool Running() const { return running_; }
 
  private:
-  enum class SlotEnd { Normal, DeviceFailure };
   void WaitForRelease(ResponseSource source);
   bool WaitForTone(ResponseSource source, bool& heard);
   void DrawTraceTo(int32_t presentation, int32_t y);

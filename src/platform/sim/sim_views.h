@@ -8,6 +8,7 @@
 
 #include "core/canvas.h"
 #include "core/state.h"
+#include "hearingtest/test_procedure.h"
 #include "hearingtest/test_views.h"
 
 namespace sonavel {
@@ -54,10 +55,10 @@ class SimTestWindow : public TestWindowView {
   void Repaint() override {}
 
   // The window's button, "Weiter ->" or "Abbrechen": it asks the run to stop.
-  void NextClick() { state_.AbortRequested = true; }
+  void NextClick() { RequestAbort(state_); }
   // The window's close box: the same request, and the window hides.
   void FormClose() {
-    state_.AbortRequested = true;
+    RequestAbort(state_);
     visible_ = false;
   }
 
