@@ -1,6 +1,6 @@
 # Which source files make up the core: every .cpp under the subsystem folders and src/core,
 # except the window, dialog and wizard files (they belong to the Qt program).
-set(SONAVEL_CORE_DIRS core settings hearingtest audio results files calibration mixer)
+set(SONAVEL_CORE_DIRS core settings hearingtest audio results files calibration mixer session)
 
 function(sonavel_core_sources out_sources out_all_files)
   set(sources "")

@@ -41,11 +41,10 @@ int RunPlay(const std::vector<std::string>& args, Io& io) {
 
   ConsoleHost host(io.err);
   PlatformDrivers drivers = MakeDrivers(host);
-  AppState state;
-  SelectEarChannel(state, ear == "left" ? LeftEar : RightEar);
+  const ChannelGains gains = ChannelGainsOfEar(ear == "left" ? LeftEar : RightEar);
   ToneBuffer tone;
-  CreateSound(static_cast<int32_t>(freq), level, 1, 0, tone, true, state.LeftChannelGain,
-              state.RightChannelGain);
+  CreateSound(static_cast<int32_t>(freq), level, 1, 0, tone, true, gains.Left,
+              gains.Right);
 
   ToneOutput out(*drivers.waveOut);
   if (out.PreparePlay(static_cast<int32_t>(device), tone, -1) != WaveOk || out.StartPlay() != WaveOk) {

@@ -50,11 +50,10 @@ int RunTone(const std::vector<std::string>& args, Io& io) {
   if (ear != "left" && ear != "right") throw UsageError("option --ear: must be left or right");
   const std::string out = opts.Required("out");
 
-  AppState state;
-  SelectEarChannel(state, ear == "left" ? LeftEar : RightEar);
+  const ChannelGains gains = ChannelGainsOfEar(ear == "left" ? LeftEar : RightEar);
   ToneBuffer buffer;
   CreateSound(static_cast<int32_t>(freq), level, beep, pause, buffer, !opts.Flag("no-ramp"),
-              state.LeftChannelGain, state.RightChannelGain);
+              gains.Left, gains.Right);
 
   const std::string bytes = EndsWith(out, ".wav")
                                 ? WavFileBytes(buffer)

@@ -27,6 +27,25 @@ struct PersonalData {
   friend bool operator==(const PersonalData&, const PersonalData&) = default;
 };
 
+// The channel gains of an ear: 1/0 for the left ear, 0/1 for the right.
+struct ChannelGains {
+  int32_t Left = 0;
+  int32_t Right = 0;
+};
+constexpr ChannelGains ChannelGainsOfEar(int32_t ear) { return ear == 0 ? ChannelGains{1, 0} : ChannelGains{0, 1}; }
+
+// The run-time values of a test; they mean something only while a run is active or just ended.
+struct TestRunState {
+  int32_t CurrentEar = 0;
+  int32_t PresentationCount = 0;
+  int32_t TracePixelStep = 0;
+  std::array<int32_t, TraceHistorySize> TraceHistory{};
+  double CurrentLevel = 0;
+  bool ButtonPressed = false;
+  int32_t LeftChannelGain = 0;
+  int32_t RightChannelGain = 0;
+};
+
 struct AppState {
   // Results.
   PatientFile CurrentAudiogram;
@@ -43,22 +62,16 @@ struct AppState {
   std::string CommandLine;  // every argument followed by one blank
   bool UseEndpointVolume = false;
 
-  // Run-time state of a test.
+  // Set when the main window closes or a run is asked to stop; stays set after an aborted run
+  // until the next run starts.
   bool AbortRequested = false;
-  int32_t CurrentEar = 0;
-  int32_t PresentationCount = 0;
-  int32_t TracePixelStep = 0;
-  std::array<int32_t, TraceHistorySize> TraceHistory{};
-  double CurrentLevel = 0;
-  bool ButtonPressed = false;
-  int32_t LeftChannelGain = 0;
-  int32_t RightChannelGain = 0;
+  TestRunState Run;
 };
 
-// The channel gains of an ear: 1/0 for the left ear, 0/1 for the right.
 inline void SelectEarChannel(AppState& state, int32_t ear) {
-  state.LeftChannelGain = ear == 0 ? 1 : 0;
-  state.RightChannelGain = ear == 0 ? 0 : 1;
+  const ChannelGains gains = ChannelGainsOfEar(ear);
+  state.Run.LeftChannelGain = gains.Left;
+  state.Run.RightChannelGain = gains.Right;
 }
 
 }  // namespace sonavel

@@ -29,7 +29,7 @@ class DeviceTestSound : public TestSound {
   void CloseToneOutput() override { output_.CloseToneOutput(); }
   bool PollResponse(ResponseSource source) override {
     bool heard = false;
-    sonavel::PollResponse(source, devices_.joystick, light_, state_.ButtonPressed, heard);
+    sonavel::PollResponse(source, devices_.joystick, light_, state_.Run.ButtonPressed, heard);
     return heard;
   }
 

@@ -43,12 +43,12 @@ void PaintAxes(Canvas& graph, const GraphColourSet& colours) {
 
 void GraphPaint(Canvas& graph, const AppState& state) {
   PaintAxes(graph, state.Settings.GraphColours);
-  graph.SetPenColour(TraceColour(state.Settings.GraphColours, state.CurrentEar));
+  graph.SetPenColour(TraceColour(state.Settings.GraphColours, state.Run.CurrentEar));
   // The history holds 201 points; a slot never draws beyond them.
-  const int32_t count = std::clamp(state.PresentationCount, 0, TraceHistorySize - 1);
+  const int32_t count = std::clamp(state.Run.PresentationCount, 0, TraceHistorySize - 1);
   for (int32_t a = 1; a <= count; ++a) {
-    graph.MoveTo(TraceX(a - 1, state.TracePixelStep), state.TraceHistory[a - 1]);
-    graph.LineTo(TraceX(a, state.TracePixelStep), state.TraceHistory[a]);
+    graph.MoveTo(TraceX(a - 1, state.Run.TracePixelStep), state.Run.TraceHistory[a - 1]);
+    graph.LineTo(TraceX(a, state.Run.TracePixelStep), state.Run.TraceHistory[a]);
   }
 }
 

@@ -65,7 +65,7 @@ void TestProcedure::WaitForRelease(ResponseSource source) {
     host_.ProcessMessages();
     host_.Sleep(PollMilliseconds);
     sound_.PollResponse(source);
-  } while (state_.ButtonPressed && testWindow_.Visible());
+  } while (state_.Run.ButtonPressed && testWindow_.Visible());
 }
 
 bool TestProcedure::WaitForTone(ResponseSource source, bool& heard) {
@@ -81,9 +81,9 @@ void TestProcedure::DrawTraceTo(int32_t presentation, int32_t y) {
   // The history holds 201 points; later points of a slot are neither kept nor drawn.
   if (presentation < 1 || presentation >= TraceHistorySize) return;
   Canvas& graph = testWindow_.Graph();
-  graph.MoveTo(TraceX(presentation - 1, state_.TracePixelStep), state_.TraceHistory[presentation - 1]);
-  graph.LineTo(TraceX(presentation, state_.TracePixelStep), y);
-  state_.TraceHistory[presentation] = y;
+  graph.MoveTo(TraceX(presentation - 1, state_.Run.TracePixelStep), state_.Run.TraceHistory[presentation - 1]);
+  graph.LineTo(TraceX(presentation, state_.Run.TracePixelStep), y);
+  state_.Run.TraceHistory[presentation] = y;
 }
 
 RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
@@ -99,7 +99,7 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
 
   // Start of the run.
   std::string retestList;
-  state_.PresentationCount = 0;
+  state_.Run.PresentationCount = 0;
   state_.AbortRequested = false;
   testWindow_.Show();
   ToneBuffer buffer;
@@ -108,8 +108,8 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
   // The response source holds for the whole run, whatever the dialog does meanwhile.
   const ResponseSource source =
       ResponseIsJoystick(state_.Settings) ? ResponseSource::Joystick : ResponseSource::CtrlKey;
-  state_.ButtonPressed = false;
-  state_.TracePixelStep = in.TracePixelStep;
+  state_.Run.ButtonPressed = false;
+  state_.Run.TracePixelStep = in.TracePixelStep;
 
   // Trial run preparation, or the instruction prompt.
   bool trial = AliasProps.RunThisFreq[0][TrialSlot];
@@ -138,18 +138,18 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
   sound_.PrepareSoundCard();
   for (int32_t e = 0; e < EarCount; ++e) state_.CalibrationData[e][RepeatSlot] = state_.CalibrationData[e][5];
   bool deviceFailed = !sound_.OpenToneOutput(state_.Settings.WaveOutDevice);
-  state_.CurrentLevel = InternalLevel(in.LevelStart);
+  state_.Run.CurrentLevel = InternalLevel(in.LevelStart);
 
   bool stoppedInTrial = false;
   int32_t abortEar = 0, abortSlot = -1;
   const int32_t firstEar = state_.Settings.FirstEar ? LeftEar : RightEar;
   for (int32_t pass = 0; pass < 2 && !deviceFailed; ++pass) {
     const int32_t ear = pass == 0 ? firstEar : 1 - firstEar;
-    state_.CurrentEar = ear;
+    state_.Run.CurrentEar = ear;
     SelectEarChannel(state_, ear);
     for (int32_t s = 0; s < FrequencySlotCount; ++s) {
       testWindow_.Show();
-      state_.PresentationCount = 0;
+      state_.Run.PresentationCount = 0;
       if (!AliasProps.RunThisFreq[ear][s]) continue;
       if (ear == RightEar && (s == TrialSlot || s == RepeatSlot)) continue;
       testWindow_.SetTitle(TestWindowTitle(ear, s, state_.FrequencyTable[s]));
@@ -161,35 +161,35 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
       int32_t n = 0;
       Canvas& graph = testWindow_.Graph();
       PaintAxes(graph, state_.Settings.GraphColours);
-      const int32_t y0 = TraceY(state_.CurrentLevel);
+      const int32_t y0 = TraceY(state_.Run.CurrentLevel);
       graph.MoveTo(25, y0);
       graph.SetPenColour(TraceColour(state_.Settings.GraphColours, ear));
-      state_.TraceHistory[0] = y0;
+      state_.Run.TraceHistory[0] = y0;
       sound_.SetOutputLevels(ear, s);
 
       // Presentations until a reversal event ends the slot.
       bool slotEnded = false;
       while (!slotEnded) {
-        state_.PresentationCount += 1;
+        state_.Run.PresentationCount += 1;
         bool heard = false;
         state_.AbortRequested = false;
         bool ceiling = false;
-        state_.CurrentLevel += up ? in.LevelStep : -in.LevelStep;
-        if (state_.CurrentLevel > 0) ceiling = true;
+        state_.Run.CurrentLevel += up ? in.LevelStep : -in.LevelStep;
+        if (state_.Run.CurrentLevel > 0) ceiling = true;
         CreateSound(state_.FrequencyTable[s],
-                    state_.CurrentLevel - state_.CalibrationData[ear][s].LevelOffset, in.BeepTime,
-                    in.PauseTime, buffer, true, state_.LeftChannelGain, state_.RightChannelGain);
+                    state_.Run.CurrentLevel - state_.CalibrationData[ear][s].LevelOffset, in.BeepTime,
+                    in.PauseTime, buffer, true, state_.Run.LeftChannelGain, state_.Run.RightChannelGain);
         if (!sound_.PlayToneBuffer(buffer)) {
           deviceFailed = true;
         } else {
-          if (observer_) observer_->PresentationStarted(ear, s, HearingLevel(state_.CurrentLevel));
-          const int32_t c = state_.PresentationCount;
-          const int32_t y = TraceY(state_.CurrentLevel);
+          if (observer_) observer_->PresentationStarted(ear, s, HearingLevel(state_.Run.CurrentLevel));
+          const int32_t c = state_.Run.PresentationCount;
+          const int32_t y = TraceY(state_.Run.CurrentLevel);
           DrawTraceTo(c, y);
-          if (s == TrialSlot && int64_t{state_.TracePixelStep} * c >= 300) {
+          if (s == TrialSlot && int64_t{state_.Run.TracePixelStep} * c >= 300) {
             // The trial run's trace starts again at the left, over the old one.
-            state_.PresentationCount = 0;
-            state_.TraceHistory[0] = y;
+            state_.Run.PresentationCount = 0;
+            state_.Run.TraceHistory[0] = y;
           }
           if (!WaitForTone(source, heard)) deviceFailed = true;
         }
@@ -198,14 +198,14 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
         if (deviceFailed) break;
 
         // Reversal and end rules.
-        const bool timeUp = static_cast<long double>(state_.PresentationCount) * in.Period >= in.TestTime;
+        const bool timeUp = static_cast<long double>(state_.Run.PresentationCount) * in.Period >= in.TestTime;
         const bool turned = heard == up;
         if (!(timeUp || turned || state_.AbortRequested || ceiling)) continue;
         up = !up;
         n += 1;
         if (s > 0 && n <= MaxReversalEntries)
-          state_.CurrentAudiogram.Reverse[ear][s - 1][n] = RoundHalfEven32(HearingLevel(state_.CurrentLevel));
-        if (state_.CurrentLevel > 0) state_.CurrentLevel = InternalLevel(in.LevelStart);
+          state_.CurrentAudiogram.Reverse[ear][s - 1][n] = RoundHalfEven32(HearingLevel(state_.Run.CurrentLevel));
+        if (state_.Run.CurrentLevel > 0) state_.Run.CurrentLevel = InternalLevel(in.LevelStart);
         slotEnded = (s > 0 && (timeUp || n >= in.ReverseTarget)) || state_.AbortRequested || ceiling;
       }
       if (deviceFailed) {

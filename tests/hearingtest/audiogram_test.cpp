@@ -68,11 +68,11 @@ TEST(AppState, StartsEmpty) {
 TEST(AppState, EarChannels) {
   AppState s;
   SelectEarChannel(s, LeftEar);
-  EXPECT_EQ(s.LeftChannelGain, 1);
-  EXPECT_EQ(s.RightChannelGain, 0);
+  EXPECT_EQ(s.Run.LeftChannelGain, 1);
+  EXPECT_EQ(s.Run.RightChannelGain, 0);
   SelectEarChannel(s, RightEar);
-  EXPECT_EQ(s.LeftChannelGain, 0);
-  EXPECT_EQ(s.RightChannelGain, 1);
+  EXPECT_EQ(s.Run.LeftChannelGain, 0);
+  EXPECT_EQ(s.Run.RightChannelGain, 1);
 }
 
 }  // namespace

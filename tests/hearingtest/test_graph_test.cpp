@@ -59,18 +59,18 @@ TEST(TestGraph, PaintAxesDrawsTheGridAndRestoresThePen) {
 
 TEST(TestGraph, RepaintDrawsTheTraceOfTheCurrentSlot) {
   AppState s;
-  s.CurrentEar = 1;
-  s.TracePixelStep = 20;
-  s.PresentationCount = 0;
+  s.Run.CurrentEar = 1;
+  s.Run.TracePixelStep = 20;
+  s.Run.PresentationCount = 0;
   RecordingCanvas graph(431, 320, ColourButtonFace);
   GraphPaint(graph, s);
   EXPECT_TRUE(graph.LinesIn(s.Settings.GraphColours[ColourReversalsRight]).empty());
 
-  s.PresentationCount = 3;
-  s.TraceHistory[0] = 40;
-  s.TraceHistory[1] = 49;
-  s.TraceHistory[2] = 58;
-  s.TraceHistory[3] = 49;
+  s.Run.PresentationCount = 3;
+  s.Run.TraceHistory[0] = 40;
+  s.Run.TraceHistory[1] = 49;
+  s.Run.TraceHistory[2] = 58;
+  s.Run.TraceHistory[3] = 49;
   graph.Records.clear();
   GraphPaint(graph, s);
   const auto trace = graph.LinesIn(s.Settings.GraphColours[ColourReversalsRight]);
@@ -84,8 +84,8 @@ TEST(TestGraph, RepaintDrawsTheTraceOfTheCurrentSlot) {
 
 TEST(TestGraph, TheTraceNeverReadsBeyondTheHistory) {
   AppState s;
-  s.TracePixelStep = 1;
-  s.PresentationCount = 500;
+  s.Run.TracePixelStep = 1;
+  s.Run.PresentationCount = 500;
   RecordingCanvas graph(431, 320, ColourButtonFace);
   GraphPaint(graph, s);
   EXPECT_EQ(graph.LinesIn(s.Settings.GraphColours[ColourReversalsLeft]).size(), 200u);

@@ -47,7 +47,7 @@ class FakeSound : public TestSound {
       failure_ = "Puffer abgelehnt";
       return false;
     }
-    Played.push_back({state_.CurrentEar, 0, state_.CurrentLevel + 70, buffer.FrameCount(), host_.Seconds()});
+    Played.push_back({state_.Run.CurrentEar, 0, state_.Run.CurrentLevel + 70, buffer.FrameCount(), host_.Seconds()});
     Played.back().frequency = static_cast<int32_t>(std::lround(AnalyseBuffer(buffer.Bytes()).frequency));
     doneAt_ = host_.Seconds() + static_cast<double>(buffer.FrameCount()) / 44100.0;
     playing_ = true;
@@ -67,9 +67,9 @@ class FakeSound : public TestSound {
   bool PollResponse(ResponseSource source) override {
     Sources.push_back(source);
     if (Listener)
-      state_.ButtonPressed =
+      state_.Run.ButtonPressed =
           playing_ && Listener(Played.back(), Played.size() - 1, host_.Seconds() - Played.back().start);
-    return state_.ButtonPressed;
+    return state_.Run.ButtonPressed;
   }
 
   int Prepared = 0, Closed = 0;

@@ -87,7 +87,7 @@ class TestProcedureTest : public ::testing::Test {
 
 TEST_F(TestProcedureTest, DefaultsStartAt3dBWithAPixelStepOf20AndAtMost15Tones) {
   EXPECT_EQ(proc.RunTest(Slots({2}), false), RunOutcome::Completed);
-  EXPECT_EQ(state.TracePixelStep, 20);
+  EXPECT_EQ(state.Run.TracePixelStep, 20);
   ASSERT_EQ(sound.Played.size(), 15u);
   EXPECT_EQ(sound.Played[0].levelHL, 3);
   EXPECT_EQ(sound.Played[0].frames, 88200u);  // 1 s tone + 1 s pause
@@ -383,7 +383,7 @@ TEST_F(TestProcedureTest, TheTraceStaysInsideItsHistory) {
   host.QueueAnswer(ResultOk);      // the trial's start message
   host.QueueAnswer(ResultCancel);  // the end-of-trial dialog
   proc.RunTest(Slots({0, 5}), false);
-  EXPECT_EQ(state.TracePixelStep, 0);
+  EXPECT_EQ(state.Run.TracePixelStep, 0);
   EXPECT_EQ(op.tones, 250);
   EXPECT_LE(graph.Of(RecordingCanvas::Op::LineTo).size(), 200u + 12u);
 }
@@ -497,10 +497,10 @@ TEST_F(TestProcedureTest, TheResponseSourceIsFixedAtTheStartOfTheRun) {
 TEST_F(TestProcedureTest, ASelfTesterStartsTheTestByReleasingTheButton) {
   // The listener presses the button while the prompt is up and lets go three seconds later.
   host.Answer = [this](const SimHost::ShownMessage& m) {
-    if (m.text == TestStartText) state.ButtonPressed = true;
+    if (m.text == TestStartText) state.Run.ButtonPressed = true;
     return ResultOk;
   };
-  host.At(3, [this] { state.ButtonPressed = false; });
+  host.At(3, [this] { state.Run.ButtonPressed = false; });
   proc.RunTest(Slots({2}), false);
   ASSERT_FALSE(sound.Played.empty());
   EXPECT_GE(sound.Played[0].start, 3.0);

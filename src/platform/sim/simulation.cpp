@@ -134,9 +134,9 @@ SimulationResult RunSimulation(const SimulationSetup& setup) {
                          if (joystickSource)
                            joystick.Set(host.Seconds(), pressed ? 1u : 0u);
                          else if (pressed)
-                           FormKeyDown(state.ButtonPressed, VirtualKeyControl, true);
+                           FormKeyDown(state.Run.ButtonPressed, VirtualKeyControl, true);
                          else
-                           FormKeyUp(state.ButtonPressed, VirtualKeyControl);
+                           FormKeyUp(state.Run.ButtonPressed, VirtualKeyControl);
                        });
   listener.Attach();
   if (setup.abortAt) host.At(*setup.abortAt, [&] { testWindow.NextClick(); });

@@ -1,0 +1,85 @@
+// The running audiometer as one object: the state, the open mixer with its found controls, the
+// tone output, the calibration header, the hand-over of a calibration by ear and the test
+// procedure, wired to the drivers, the host and the views it is given. The program, the CLI and
+// the simulator build it the same way; no window or command wires drivers by hand.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "audio/tone_output.h"
+#include "calibration/calibration_file.h"
+#include "core/devices.h"
+#include "core/host.h"
+#include "core/regional.h"
+#include "core/state.h"
+#include "hearingtest/device_test_sound.h"
+#include "hearingtest/test_procedure.h"
+#include "hearingtest/test_views.h"
+#include "mixer/mixer_discovery.h"
+#include "settings/key_store.h"
+
+namespace sonavel {
+
+// What a session is built from. Everything named here must outlive the session.
+struct SessionWiring {
+  Devices devices;
+  Host& host;
+  KeyStore& keyStore;  // the settings key: the load and store, the suppressible message
+  RegionalFormat regional;
+  TestWindowView& testWindow;
+  MainWindowView& mainWindow;
+};
+
+class Session {
+ public:
+  explicit Session(const SessionWiring& wiring);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  AppState State;
+  Devices DeviceSet;
+  Host& HostRef;
+  KeyStore& Keys;
+  const RegionalFormat Regional;
+
+  // The chosen mixer device with its found controls; OpenMixerDevice below opens one.
+  Mixer MixerAccess;
+  ToneOutput Output;
+  // The descriptive header of the calibration in use (the calibration information dialog).
+  CalibrationHeader CalHeader;
+
+  // The hand-over of a calibration by ear to the calibration information dialog.
+  CalibrationTable WorkingCalibration{};
+  bool NewCalibrationPending = false;
+  std::string NewCalibrationDate;
+  std::string NewCalibrationTime;
+
+  TestProcedure& Procedure() { return procedure_; }
+
+  // Counts the mixer devices and opens device n (a number not below the count opens nothing);
+  // failures are shown through the host.
+  void OpenMixerDevice(uint32_t n);
+
+  // Start-up: the command line joined from the arguments, the audiogram it names opened (else
+  // New), the calibration it names or the default one loaded. Failures are shown through the
+  // host and start-up goes on.
+  void OpenCommandLine(const std::vector<std::string>& arguments);
+  void LoadStartupCalibration();
+
+  // The file commands. Each shows a failure through the host (the system's message box) and
+  // returns false; on failure nothing in the state changes.
+  bool OpenAudiogram(const std::string& fileName);
+  // Writes the text export when SaveAsText(fileName, fileType), else the audiogram file.
+  bool SaveAudiogram(const std::string& fileName, int32_t fileType);
+  bool LoadCalibration(const std::string& fileName);
+  // The New command.
+  void NewAudiogram();
+
+ private:
+  DeviceTestSound sound_;
+  TestProcedure procedure_;
+};
+
+}  // namespace sonavel
