@@ -60,21 +60,18 @@ std::optional<CalibrationFileContent> ParseCalibrationFile(std::string_view byte
 }
 
 void ReadCal(const std::string& Filename, CalibrationTable& CalibrationData, CalibrationHeader& header,
-             bool& CalibrationLoaded, Host& host) {
+             bool& CalibrationLoaded) {
   const std::string bytes = ReadWholeFile(Filename, MaxCalibrationFileBytes);
   const auto content = ParseCalibrationFile(bytes);
-  if (!content) {
-    host.ShowMessage(InvalidCalibrationText);
-    return;
-  }
+  if (!content) throw SonavelError(InvalidCalibrationText);
   header = content->Header;
   for (int32_t e = 0; e < EarCount; ++e)
     for (int32_t k = 0; k < 11; ++k) CalibrationData[e][k + 1] = content->Entries[e][k];
   CalibrationLoaded = true;
 }
 
-void ReadCal(const std::string& Filename, AppState& state, CalibrationHeader& header, Host& host) {
-  ReadCal(Filename, state.CalibrationData, header, state.CalibrationLoaded, host);
+void ReadCal(const std::string& Filename, AppState& state, CalibrationHeader& header) {
+  ReadCal(Filename, state.CalibrationData, header, state.CalibrationLoaded);
 }
 
 std::string CalibrationFileBytes(const CalibrationHeader& h, const CalibrationTable& table) {
@@ -115,14 +112,15 @@ std::optional<std::string> StartupCalibrationFile(const std::string& CommandLine
   return std::nullopt;
 }
 
-void LoadStartupCalibration(AppState& state, CalibrationHeader& header, Host& host) {
+std::optional<std::string> LoadStartupCalibration(AppState& state, CalibrationHeader& header) {
   const auto file = StartupCalibrationFile(state.CommandLine, state.Settings);
-  if (!file) return;
+  if (!file) return std::nullopt;
   try {
-    ReadCal(*file, state, header, host);
+    ReadCal(*file, state, header);
   } catch (const SonavelError& e) {
-    host.ShowMessage(e.what());
+    return std::string(e.what());
   }
+  return std::nullopt;
 }
 
 }  // namespace sonavel

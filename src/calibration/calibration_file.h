@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "calibration/calibration_data.h"
-#include "core/host.h"
 #include "core/state.h"
 #include "files/atomic_file.h"
 
@@ -42,11 +41,11 @@ std::optional<CalibrationFileContent> ParseCalibrationFile(std::string_view byte
 
 // Reads a calibration file into the table (entries 1 to 11 of both ears; 0 and 12 untouched)
 // and the header, and sets CalibrationLoaded. A file that cannot be opened throws SonavelError
-// naming it and the reason; an invalid one is refused with "Not a valid Calibration Data File"
-// through the host. Either way nothing changes.
+// naming it and the reason; an invalid one throws "Not a valid Calibration Data File". Either
+// way nothing changes.
 void ReadCal(const std::string& Filename, CalibrationTable& CalibrationData, CalibrationHeader& header,
-             bool& CalibrationLoaded, Host& host);
-void ReadCal(const std::string& Filename, AppState& state, CalibrationHeader& header, Host& host);
+             bool& CalibrationLoaded);
+void ReadCal(const std::string& Filename, AppState& state, CalibrationHeader& header);
 
 // The file of a header and entries 1 to 11 of both ears of a table; each text is converted to
 // Windows-1252 and cut to 255 characters, and the reserved bytes are written as zero.
@@ -61,7 +60,8 @@ void WriteCal(const std::string& FileName, const CalibrationHeader& header,
 // chkLoadCal is set, else none.
 std::optional<std::string> StartupCalibrationFile(const std::string& CommandLine,
                                                   const SettingsRecord& Settings);
-// Loads it; an error is shown through the host and start-up goes on without a calibration.
-void LoadStartupCalibration(AppState& state, CalibrationHeader& header, Host& host);
+// Loads it. Returns the text of a failed load, which the caller shows; start-up goes on without
+// a calibration.
+std::optional<std::string> LoadStartupCalibration(AppState& state, CalibrationHeader& header);
 
 }  // namespace sonavel

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "core/error.h"
 #include "files/audiogram_file.h"
 
 namespace sonavel::cli {
@@ -60,20 +61,29 @@ LocalDateTime ClockFromOptions(const Options& options) {
   return d;
 }
 
-void ReadAudiogramInput(const std::string& file, AppState& state, SimHost& host,
-                        const RegionalFormat& regional) {
-  ReadFile(file, state, host, regional);
-  if (!state.ResultsPresent)
-    throw UsageError(file + ": " +
-                     (host.Messages.empty() ? InvalidAudiogramText : host.Messages.back().text));
+namespace {
+
+// A file that is not of its kind is bad input named by its file; a file that cannot be read
+// at all already names itself in the reader's text.
+template <typename Read>
+void ReadInput(const std::string& file, const char* invalidText, Read read) {
+  try {
+    read();
+  } catch (const SonavelError& e) {
+    if (std::string(e.what()) == invalidText) throw UsageError(file + ": " + invalidText);
+    throw;
+  }
 }
 
-void ReadCalibrationInput(const std::string& file, AppState& state, CalibrationHeader& header,
-                          SimHost& host) {
-  ReadCal(file, state, header, host);
-  if (!state.CalibrationLoaded)
-    throw UsageError(file + ": " +
-                     (host.Messages.empty() ? InvalidCalibrationText : host.Messages.back().text));
+}  // namespace
+
+void ReadAudiogramInput(const std::string& file, AppState& state, const RegionalFormat& regional,
+                        const LocalDateTime& now) {
+  ReadInput(file, InvalidAudiogramText, [&] { ReadFile(file, state, regional, now.Day.Year); });
+}
+
+void ReadCalibrationInput(const std::string& file, AppState& state, CalibrationHeader& header) {
+  ReadInput(file, InvalidCalibrationText, [&] { ReadCal(file, state, header); });
 }
 
 std::string JsonInts(const int32_t* values, size_t count) {

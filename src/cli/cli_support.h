@@ -13,7 +13,6 @@
 #include "core/date_time.h"
 #include "core/regional.h"
 #include "core/state.h"
-#include "platform/sim/sim_host.h"
 
 namespace sonavel::cli {
 
@@ -34,11 +33,12 @@ LocalDateTime ClockFromOptions(const Options& options);
 // settings, no results and no calibration.
 inline AppState FreshState() { return AppState{}; }
 
-// Reads an audiogram file into the state; a refused file is a UsageError with the system's text.
-void ReadAudiogramInput(const std::string& file, AppState& state, SimHost& host,
-                        const RegionalFormat& regional);
+// Reads an audiogram file into the state (dates of birth with a two-digit year completed from
+// `now`); a refused file is a UsageError with the system's text.
+void ReadAudiogramInput(const std::string& file, AppState& state, const RegionalFormat& regional,
+                        const LocalDateTime& now);
 // Reads a calibration file into the state and header; a refused file is a UsageError.
-void ReadCalibrationInput(const std::string& file, AppState& state, CalibrationHeader& header, SimHost& host);
+void ReadCalibrationInput(const std::string& file, AppState& state, CalibrationHeader& header);
 
 // Runs a write; a failure of the file system is a RunError (exit status 1).
 template <typename Write>

@@ -21,8 +21,7 @@ int RunCalInfo(const std::vector<std::string>& args, Io& io) {
   opts.ExpectPositionals(1, "calibration file CAL");
   AppState state = FreshState();
   CalibrationHeader h;
-  SimHost host(LocalNow());
-  ReadCalibrationInput(opts.Positionals()[0], state, h, host);
+  ReadCalibrationInput(opts.Positionals()[0], state, h);
 
   const std::pair<const char*, const std::string*> texts[] = {{"Person", &h.Person},
                                                               {"Headphones", &h.Headphones},

@@ -39,8 +39,7 @@ int RunChart(const std::vector<std::string>& args, Io& io) {
   const RegionalFormat regional = RegionalFromOptions(opts);
 
   AppState state = FreshState();
-  SimHost host(LocalNow());
-  ReadAudiogramInput(opts.Positionals()[0], state, host, regional);
+  ReadAudiogramInput(opts.Positionals()[0], state, regional, LocalNow());
   state.ResultsPresent = true;
 
   EnsureOffscreenGuiApplication();

@@ -3,9 +3,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
-#include "cli/console_host.h"
-#include "core/error.h"
-#include "platform/drivers.h"
+#include "cli/cli_session.h"
 
 namespace sonavel::cli {
 
@@ -22,10 +20,10 @@ const char* const DevicesHelp =
 int RunDevices(const std::vector<std::string>& args, Io& io) {
   const Options opts(args, {}, {"json"});
   opts.ExpectPositionals(0, "");
-  ConsoleHost host(io.err);
-  PlatformDrivers drivers = MakeDrivers(host);
+  CliSession session(io.err);
+  const PlatformDrivers& drivers = session.Drivers;
   if (!drivers.note.empty()) io.err << drivers.note << "\n";
-  WaveOut& wave = *drivers.waveOut;
+  WaveOut& wave = session->DeviceSet.waveOut;
   const int32_t count = wave.GetNumDevs();
   if (count == 0 && !wave.LastError().empty()) throw RunError(wave.LastError());
   std::vector<std::string> entries;

@@ -24,8 +24,7 @@ int RunExport(const std::vector<std::string>& args, Io& io) {
   opts.ExpectPositionals(1, "audiogram file AUD");
   const RegionalFormat regional = RegionalFromOptions(opts);
   AppState state = FreshState();
-  SimHost host(LocalNow());
-  ReadAudiogramInput(opts.Positionals()[0], state, host, regional);
+  ReadAudiogramInput(opts.Positionals()[0], state, regional, LocalNow());
   if (const auto out = opts.Value("out")) {
     WriteOutput([&] { WriteAsciiFile(*out, state.CurrentAudiogram, state.Personal, regional); });
     io.out << "wrote " << *out << "\n";

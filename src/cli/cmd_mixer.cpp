@@ -3,10 +3,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
-#include "cli/console_host.h"
-#include "core/error.h"
-#include "mixer/mixer_discovery.h"
-#include "platform/drivers.h"
+#include "cli/cli_session.h"
 
 namespace sonavel::cli {
 
@@ -30,9 +27,8 @@ int RunMixer(const std::vector<std::string>& args, Io& io) {
   if (opts.Has("fixture") && options.mixerFixture.empty())
     throw UsageError("option --fixture: empty file name");
 
-  ConsoleHost host(io.err);
-  PlatformDrivers drivers = MakeDrivers(host, options);  // a malformed fixture is bad input
-  Mixer mixer(*drivers.mixer, host);
+  CliSession session(io.err, options);  // a malformed fixture is bad input
+  Mixer& mixer = session->MixerAccess;
   mixer.CountMixerDevices();
   if (mixer.MixerDeviceCount == 0) throw RunError("no mixer device found");
   if (device < 0 || device >= mixer.MixerDeviceCount)
@@ -41,10 +37,10 @@ int RunMixer(const std::vector<std::string>& args, Io& io) {
   // The device list as the settings dialog builds it: every device opened once in turn.
   std::vector<std::string> entries;
   for (uint32_t n = 0; n < mixer.MixerDeviceCount; ++n) {
-    mixer.OpenMixerDevice(n);
+    session->OpenMixerDevice(n);
     entries.push_back(mixer.Caps.Name + " Driver Version " + mixer.Caps.Version);
   }
-  mixer.OpenMixerDevice(static_cast<uint32_t>(device));
+  session->OpenMixerDevice(static_cast<uint32_t>(device));
 
   const bool json = opts.Flag("json");
   if (json) {

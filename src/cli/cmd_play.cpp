@@ -3,12 +3,9 @@
 #include <cmath>
 #include <ostream>
 
-#include "audio/tone_output.h"
 #include "audio/tone_synthesis.h"
 #include "cli/cli.h"
-#include "cli/console_host.h"
-#include "core/state.h"
-#include "platform/drivers.h"
+#include "cli/cli_session.h"
 
 namespace sonavel::cli {
 
@@ -39,14 +36,14 @@ int RunPlay(const std::vector<std::string>& args, Io& io) {
   const double seconds = opts.Number("seconds", 3.0);
   if (seconds < 0 || seconds > 3600) throw UsageError("option --seconds: must be between 0 and 3600");
 
-  ConsoleHost host(io.err);
-  PlatformDrivers drivers = MakeDrivers(host);
+  CliSession session(io.err);
+  ConsoleHost& host = session.Host;
+  const PlatformDrivers& drivers = session.Drivers;
   const ChannelGains gains = ChannelGainsOfEar(ear == "left" ? LeftEar : RightEar);
   ToneBuffer tone;
-  CreateSound(static_cast<int32_t>(freq), level, 1, 0, tone, true, gains.Left,
-              gains.Right);
+  CreateSound(static_cast<int32_t>(freq), level, 1, 0, tone, true, gains.Left, gains.Right);
 
-  ToneOutput out(*drivers.waveOut);
+  ToneOutput& out = session->Output;
   if (out.PreparePlay(static_cast<int32_t>(device), tone, -1) != WaveOk || out.StartPlay() != WaveOk) {
     const std::string why = out.FailureText();
     out.FinishPlay();

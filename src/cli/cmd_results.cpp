@@ -44,8 +44,7 @@ int RunResults(const std::vector<std::string>& args, Io& io) {
       throw UsageError("option --min-reversals: \"" + *min + "\" is not a whole number");
     state.Settings.ReverseEdit = *min;
   }
-  SimHost host(now);
-  ReadAudiogramInput(opts.Positionals()[0], state, host, regional);
+  ReadAudiogramInput(opts.Positionals()[0], state, regional, now);
 
   const PatientFile& a = state.CurrentAudiogram;
   const int32_t minReversals = MinReversalsOf(state.Settings);

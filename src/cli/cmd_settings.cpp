@@ -33,9 +33,7 @@ int RunSettings(const std::vector<std::string>& args, Io& io) {
   KeyFileStore store(KeyFileLocationsFromEnvironment());
   AppState state = FreshState();
   PlainSettingsFollowUp followUp;
-  SimHost host(LocalNow());
-  LoadRegistryValues(store, state.Settings, followUp, host);
-  for (const auto& m : host.Messages) io.err << m.text << "\n";
+  if (!LoadRegistryValues(store, state.Settings, followUp).Succeeded) io.err << RegistryReadErrorText << "\n";
 
   const SettingsRecord& s = state.Settings;
   const bool json = opts.Flag("json");

@@ -124,17 +124,15 @@ int RunSimulate(const std::vector<std::string>& args, Io& io) {
     store.emplace(KeyFileStore::Locations{*keyFile, ""});
     setup.keyStore = &*store;
     PlainSettingsFollowUp followUp;
-    SimHost host(setup.start);
-    LoadRegistryValues(*store, setup.settings, followUp, host);
-    for (const auto& m : host.Messages) loadMessages.push_back(m.text);
+    if (!LoadRegistryValues(*store, setup.settings, followUp).Succeeded)
+      loadMessages.push_back(RegistryReadErrorText);
   }
   setup.settings.WaveOutDevice = -1;
   setup.settings.MixerDevice = 0;
   if (auto cal = opts.Value("calibration")) {
     AppState calState = FreshState();
     CalibrationHeader header;
-    SimHost host(setup.start);
-    ReadCalibrationInput(*cal, calState, header, host);
+    ReadCalibrationInput(*cal, calState, header);
     setup.calibration = calState.CalibrationData;
   }
 

@@ -52,8 +52,8 @@ int RunTone(const std::vector<std::string>& args, Io& io) {
 
   const ChannelGains gains = ChannelGainsOfEar(ear == "left" ? LeftEar : RightEar);
   ToneBuffer buffer;
-  CreateSound(static_cast<int32_t>(freq), level, beep, pause, buffer, !opts.Flag("no-ramp"),
-              gains.Left, gains.Right);
+  CreateSound(static_cast<int32_t>(freq), level, beep, pause, buffer, !opts.Flag("no-ramp"), gains.Left,
+              gains.Right);
 
   const std::string bytes = EndsWith(out, ".wav")
                                 ? WavFileBytes(buffer)

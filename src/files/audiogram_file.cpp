@@ -85,21 +85,18 @@ void ApplyAudiogramFile(const AudiogramFileContent& c, PatientFile& LoadFile, Pe
     CalcThreshold(LoadFile, Reject1st);
 }
 
-void ReadFile(const std::string& Filename, PatientFile& LoadFile, PersonalData& personal, bool& successful,
-              Host& host, const RegionalFormat& regional, bool Reject1st) {
+void ReadFile(const std::string& Filename, PatientFile& LoadFile, PersonalData& personal,
+              const RegionalFormat& regional, int32_t currentYear, bool Reject1st) {
   const std::string bytes = ReadWholeFile(Filename, MaxAudiogramFileBytes);
   const auto content = ParseAudiogramFile(bytes);
-  if (!content) {
-    host.ShowMessage(InvalidAudiogramText);
-    return;
-  }
-  ApplyAudiogramFile(*content, LoadFile, personal, regional, host.Now().Day.Year, Reject1st);
-  successful = true;
+  if (!content) throw SonavelError(InvalidAudiogramText);
+  ApplyAudiogramFile(*content, LoadFile, personal, regional, currentYear, Reject1st);
 }
 
-void ReadFile(const std::string& Filename, AppState& state, Host& host, const RegionalFormat& regional) {
-  ReadFile(Filename, state.CurrentAudiogram, state.Personal, state.ResultsPresent, host, regional,
-           state.Settings.Reject1st);
+void ReadFile(const std::string& Filename, AppState& state, const RegionalFormat& regional,
+              int32_t currentYear) {
+  ReadFile(Filename, state.CurrentAudiogram, state.Personal, regional, currentYear, state.Settings.Reject1st);
+  state.ResultsPresent = true;
 }
 
 std::string AudiogramFileBytes(const PatientFile& a, const PersonalData& p, const RegionalFormat& regional) {
@@ -145,15 +142,18 @@ void NewAudiogram(AppState& state) {
   state.CurrentAudiogram.ClearAll();
 }
 
-void OpenCommandLineAudiogram(AppState& state, Host& host, const RegionalFormat& regional) {
+std::optional<std::string> OpenCommandLineAudiogram(AppState& state, const RegionalFormat& regional,
+                                                    int32_t currentYear) {
+  std::optional<std::string> failure;
   if (const auto file = AudiogramFileFromCommandLine(state.CommandLine)) {
     try {
-      ReadFile(*file, state, host, regional);
+      ReadFile(*file, state, regional, currentYear);
     } catch (const SonavelError& e) {
-      host.ShowMessage(e.what());
+      failure = e.what();
     }
   }
   if (!state.ResultsPresent) NewAudiogram(state);
+  return failure;
 }
 
 }  // namespace sonavel

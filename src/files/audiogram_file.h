@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "core/host.h"
 #include "core/regional.h"
 #include "core/state.h"
 #include "files/atomic_file.h"
@@ -47,12 +46,13 @@ void ApplyAudiogramFile(const AudiogramFileContent& content, PatientFile& LoadFi
                         const RegionalFormat& regional, int32_t currentYear, bool Reject1st);
 
 // Reads the whole file first. A file that cannot be opened throws SonavelError naming it and
-// the reason; one that is not valid is refused with "File is not a valid Audiogram!" through
-// the host and changes nothing. `successful` becomes true on success and is never cleared.
-void ReadFile(const std::string& Filename, PatientFile& LoadFile, PersonalData& personal, bool& successful,
-              Host& host, const RegionalFormat& regional, bool Reject1st);
-// The same on the state: CurrentAudiogram, Personal, ResultsPresent and Settings.Reject1st.
-void ReadFile(const std::string& Filename, AppState& state, Host& host, const RegionalFormat& regional);
+// the reason; one that is not valid throws "File is not a valid Audiogram!". Either way nothing
+// changes. `currentYear` completes dates of birth written with a two-digit year.
+void ReadFile(const std::string& Filename, PatientFile& LoadFile, PersonalData& personal,
+              const RegionalFormat& regional, int32_t currentYear, bool Reject1st);
+// The same on the state (CurrentAudiogram, Personal, Settings.Reject1st); sets ResultsPresent.
+void ReadFile(const std::string& Filename, AppState& state, const RegionalFormat& regional,
+              int32_t currentYear);
 
 std::string AudiogramFileBytes(const PatientFile& audiogram, const PersonalData& personal,
                                const RegionalFormat& regional);
@@ -66,8 +66,10 @@ void WriteFile(const std::string& FileName, const PatientFile& audiogram, const 
 // slot cleared; the date and time stamps and the stale reversal levels stay.
 void NewAudiogram(AppState& state);
 
-// Start-up: opens the audiogram file that the command line names, if any (an error is shown
-// through the host), and performs New when no results were read.
-void OpenCommandLineAudiogram(AppState& state, Host& host, const RegionalFormat& regional);
+// Start-up: opens the audiogram file that the command line names, if any, and performs New when
+// no results were read. Returns the text of a failed read, which the caller shows; start-up goes
+// on either way.
+std::optional<std::string> OpenCommandLineAudiogram(AppState& state, const RegionalFormat& regional,
+                                                    int32_t currentYear);
 
 }  // namespace sonavel

@@ -105,9 +105,11 @@ void MixerControls::Renew() {
 
 // ---------------------------------------------------------------------------------------------
 
-Mixer::Mixer(MixerDriver& driver, Host& host) : Controls(Session), driver_(driver), host_(host) {
-  Session.Driver = &driver;
+void ShowMixerFailures(Host& host, const std::vector<MixerFailure>& failures) {
+  for (const MixerFailure& f : failures) host.MessageBox(f.Text, f.Caption, MessageIcon::Error, ButtonOk);
 }
+
+Mixer::Mixer(MixerDriver& driver) : Controls(Session), driver_(driver) { Session.Driver = &driver; }
 
 Mixer::~Mixer() {
   if (DeviceOpen) driver_.Close(Session.MixerHandle);
@@ -115,14 +117,15 @@ Mixer::~Mixer() {
 
 void Mixer::CountMixerDevices() { MixerDeviceCount = driver_.GetNumDevs(); }
 
-void Mixer::OpenMixerDevice(uint32_t n) {
+std::vector<MixerFailure> Mixer::OpenMixerDevice(uint32_t n) {
+  std::vector<MixerFailure> failures;
   MixerListing.clear();
   if (n < MixerDeviceCount) {
     Caps = {};
     MixerCaps caps;
     if (driver_.GetDevCaps(n, caps) != MMSYSERR_NOERROR) {
-      host_.MessageBox("Mixereigenschaften konnten nicht ermittelt werden ", "Soundkarten Treiber Problem",
-                       MessageIcon::Error, ButtonOk);
+      failures.push_back(
+          {"Mixereigenschaften konnten nicht ermittelt werden ", "Soundkarten Treiber Problem"});
     } else {
       Caps.Name = caps.Name;
       Caps.Version = DriverVersionText(caps.DriverVersion);
@@ -144,8 +147,8 @@ void Mixer::OpenMixerDevice(uint32_t n) {
   }
 
   if (n >= MixerDeviceCount) {
-    host_.MessageBox("Invalid Device Number !", "Sound card driver problem", MessageIcon::Error, ButtonOk);
-    return;
+    failures.push_back({"Invalid Device Number !", "Sound card driver problem"});
+    return failures;
   }
 
   DeviceNumber = n;
@@ -153,15 +156,15 @@ void Mixer::OpenMixerDevice(uint32_t n) {
   Session.MixerResult = driver_.Open(n, handle);
   Session.MixerHandle = handle;
   if (Session.MixerResult != MMSYSERR_NOERROR) {
-    host_.MessageBox("Mixer Opening Procedure failed ", "Sound card driver problem", MessageIcon::Error,
-                     ButtonOk);
-    return;
+    failures.push_back({"Mixer Opening Procedure failed ", "Sound card driver problem"});
+    return failures;
   }
   DeviceOpen = true;
 
   Walk(DST_SPEAKERS);
   Walk(DST_WAVEIN);
   BuildListing();
+  return failures;
 }
 
 void Mixer::Walk(uint32_t side) {

@@ -73,20 +73,30 @@ struct MixerControls {
   std::vector<Row> rows_;
 };
 
+// A failure of OpenMixerDevice as the program's message box tells it.
+struct MixerFailure {
+  std::string Text;
+  std::string Caption;
+};
+
+// Shows each failure as the system's error box (OK only).
+void ShowMixerFailures(Host& host, const std::vector<MixerFailure>& failures);
+
 // The mixer access of the program: the open device, its capabilities, its controls and listing.
+// Like the rest of the mixer layer it never raises and shows nothing: it returns what failed.
 class Mixer {
  public:
-  Mixer(MixerDriver& driver, Host& host);
+  explicit Mixer(MixerDriver& driver);
   ~Mixer();
   Mixer(const Mixer&) = delete;
 
   // Sets MixerDeviceCount from the driver.
   void CountMixerDevices();
   // Reads the capabilities of device n, makes a new registry, opens the device and fills the
-  // registry and the listing. Failures are shown to the user; a number not below
-  // MixerDeviceCount (including -1 of an empty selection, which arrives as 0xFFFFFFFF) opens
-  // nothing.
-  void OpenMixerDevice(uint32_t n);
+  // registry and the listing. Returns the failures in the order the user is to see them; a
+  // number not below MixerDeviceCount (including -1 of an empty selection, which arrives as
+  // 0xFFFFFFFF) opens nothing.
+  std::vector<MixerFailure> OpenMixerDevice(uint32_t n);
 
   uint32_t MixerDeviceCount = 0;
   TMixerCapsExtended Caps;
@@ -103,7 +113,6 @@ class Mixer {
   void ListLine(const MixerLine& line);
 
   MixerDriver& driver_;
-  Host& host_;
 };
 
 }  // namespace sonavel

@@ -14,38 +14,55 @@ Session::Session(const SessionWiring& w)
       HostRef(w.host),
       Keys(w.keyStore),
       Regional(w.regional),
-      MixerAccess(w.devices.mixer, w.host),
+      MixerAccess(w.devices.mixer),
       Output(w.devices.waveOut),
       sound_(State, DeviceSet, MixerAccess.Controls, Output, w.testWindow),
       procedure_(State, w.host, sound_, w.testWindow, w.mainWindow, Regional) {
-  procedure_.SetSuppressibleMessage([this](const std::string& text, const std::string& caption, MessageIcon icon,
-                                           uint32_t buttons, const std::string& valueName) {
+  procedure_.SetSuppressibleMessage([this](const std::string& text, const std::string& caption,
+                                           MessageIcon icon, uint32_t buttons, const std::string& valueName) {
     return SuppressibleMessage(HostRef, Keys, text, caption, icon, buttons, valueName);
   });
 }
 
-void Session::OpenMixerDevice(uint32_t n) {
+bool Session::OpenMixerDevice(uint32_t n) {
   MixerAccess.CountMixerDevices();
-  MixerAccess.OpenMixerDevice(n);
+  ShowMixerFailures(HostRef, MixerAccess.OpenMixerDevice(n));
+  return MixerAccess.DeviceOpen;
+}
+
+bool Session::OpenChosenMixerDevice() {
+  // -1 arrives as 0xFFFFFFFF, a number no device has.
+  return OpenMixerDevice(static_cast<uint32_t>(State.Settings.MixerDevice));
+}
+
+RegistryLoadResult Session::ReadRegistry(SettingsFollowUp& followUp) {
+  return sonavel::ReadRegistry(Keys, State.Settings, followUp, HostRef);
+}
+
+RegistryLoadResult Session::LoadRegistryValues(SettingsFollowUp& followUp) {
+  RegistryLoadResult result = sonavel::LoadRegistryValues(Keys, State.Settings, followUp);
+  if (!result.Succeeded) HostRef.ShowMessage(RegistryReadErrorText);
+  return result;
 }
 
 void Session::OpenCommandLine(const std::vector<std::string>& arguments) {
   State.CommandLine = JoinCommandLine(arguments);
-  OpenCommandLineAudiogram(State, HostRef, Regional);
+  if (const auto failure = OpenCommandLineAudiogram(State, Regional, HostRef.Now().Day.Year))
+    HostRef.ShowMessage(*failure);
 }
 
-void Session::LoadStartupCalibration() { sonavel::LoadStartupCalibration(State, CalHeader, HostRef); }
+void Session::LoadStartupCalibration() {
+  if (const auto failure = sonavel::LoadStartupCalibration(State, CalHeader)) HostRef.ShowMessage(*failure);
+}
 
 bool Session::OpenAudiogram(const std::string& fileName) {
-  bool opened = false;
   try {
-    ReadFile(fileName, State.CurrentAudiogram, State.Personal, opened, HostRef, Regional, State.Settings.Reject1st);
+    ReadFile(fileName, State, Regional, HostRef.Now().Day.Year);
   } catch (const SonavelError& e) {
     HostRef.ShowMessage(e.what());
     return false;
   }
-  if (opened) State.ResultsPresent = true;
-  return opened;
+  return true;
 }
 
 bool Session::SaveAudiogram(const std::string& fileName, int32_t fileType) {
@@ -62,17 +79,17 @@ bool Session::SaveAudiogram(const std::string& fileName, int32_t fileType) {
 }
 
 bool Session::LoadCalibration(const std::string& fileName) {
-  bool loaded = false;
   try {
-    ReadCal(fileName, State.CalibrationData, CalHeader, loaded, HostRef);
+    ReadCal(fileName, State, CalHeader);
   } catch (const SonavelError& e) {
     HostRef.ShowMessage(e.what());
     return false;
   }
-  if (loaded) State.CalibrationLoaded = true;
-  return loaded;
+  return true;
 }
 
 void Session::NewAudiogram() { sonavel::NewAudiogram(State); }
+
+void Session::NewTest() { procedure_.NewTest1Click(); }
 
 }  // namespace sonavel

@@ -19,6 +19,7 @@
 #include "hearingtest/test_views.h"
 #include "mixer/mixer_discovery.h"
 #include "settings/key_store.h"
+#include "settings/registry.h"
 
 namespace sonavel {
 
@@ -59,8 +60,16 @@ class Session {
   TestProcedure& Procedure() { return procedure_; }
 
   // Counts the mixer devices and opens device n (a number not below the count opens nothing);
-  // failures are shown through the host.
-  void OpenMixerDevice(uint32_t n);
+  // failures are shown through the host. True when the device is open.
+  bool OpenMixerDevice(uint32_t n);
+  // The mixer device the settings choose (an empty selection, -1, opens nothing).
+  bool OpenChosenMixerDevice();
+
+  // The settings from the key: the load (a failure shown through the host, the defaults taken),
+  // then, for ReadRegistry, the first-start check. A FirstRun value that is missing or not a
+  // number throws SonavelError naming it.
+  RegistryLoadResult ReadRegistry(SettingsFollowUp& followUp);
+  RegistryLoadResult LoadRegistryValues(SettingsFollowUp& followUp);
 
   // Start-up: the command line joined from the arguments, the audiogram it names opened (else
   // New), the calibration it names or the default one loaded. Failures are shown through the
@@ -76,6 +85,9 @@ class Session {
   bool LoadCalibration(const std::string& fileName);
   // The New command.
   void NewAudiogram();
+
+  // The New Test command (the test procedure's NewTest1Click).
+  void NewTest();
 
  private:
   DeviceTestSound sound_;

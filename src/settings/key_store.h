@@ -53,4 +53,10 @@ class KeyStore {
   virtual std::unique_ptr<RegistryKey> OpenKey(KeyPaths paths) = 0;
 };
 
+// A store in which no key exists: every load fails and nothing can be marked.
+class AbsentKeyStore : public KeyStore {
+ public:
+  std::unique_ptr<RegistryKey> OpenKey(KeyPaths) override { return nullptr; }
+};
+
 }  // namespace sonavel

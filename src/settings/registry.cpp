@@ -197,8 +197,7 @@ void ApplyRegistryDefaults(SettingsRecord& Settings, SettingsFollowUp& followUp)
   Settings.MixerDevice = first(followUp.MixerDeviceCount());
 }
 
-RegistryLoadResult LoadRegistryValues(KeyStore& store, SettingsRecord& Settings, SettingsFollowUp& followUp,
-                                      Host& host) {
+RegistryLoadResult LoadRegistryValues(KeyStore& store, SettingsRecord& Settings, SettingsFollowUp& followUp) {
   RegistryLoadResult result;
   std::unique_ptr<RegistryKey> key = store.OpenKey(KeyPaths::FirstElseAlternative);
   for (const RegistryField& f : Fields) {
@@ -209,7 +208,6 @@ RegistryLoadResult LoadRegistryValues(KeyStore& store, SettingsRecord& Settings,
   }
   key.reset();
   if (!result.Succeeded) {
-    host.ShowMessage(RegistryReadErrorText);
     ApplyRegistryDefaults(Settings, followUp);
     result.MixerDeviceNumber = 0;
   }
@@ -226,7 +224,8 @@ void FirstStartCheck(KeyStore& store, SettingsFollowUp& followUp, Host& host) {
 
 RegistryLoadResult ReadRegistry(KeyStore& store, SettingsRecord& Settings, SettingsFollowUp& followUp,
                                 Host& host) {
-  RegistryLoadResult result = LoadRegistryValues(store, Settings, followUp, host);
+  RegistryLoadResult result = LoadRegistryValues(store, Settings, followUp);
+  if (!result.Succeeded) host.ShowMessage(RegistryReadErrorText);
   FirstStartCheck(store, followUp, host);
   return result;
 }

@@ -90,15 +90,15 @@ struct RegistryLoadResult {
 };
 
 // Steps 1 to 4 of the load: every value in table order into the record, stopping at the first
-// one that fails (message through the host, then ApplyRegistryDefaults).
-RegistryLoadResult LoadRegistryValues(KeyStore& store, SettingsRecord& Settings, SettingsFollowUp& followUp,
-                                      Host& host);
+// one that fails (then ApplyRegistryDefaults). A failed load is told by the result; the caller
+// shows RegistryReadErrorText.
+RegistryLoadResult LoadRegistryValues(KeyStore& store, SettingsRecord& Settings, SettingsFollowUp& followUp);
 
 // Reads FirstRun and runs the first-start sequence when it is 1. A FirstRun that is missing or
 // not a number throws SonavelError naming it: the operation that asked for the load ends there.
 void FirstStartCheck(KeyStore& store, SettingsFollowUp& followUp, Host& host);
 
-// The load, then the first-start check.
+// The load (a failure shown through the host), then the first-start check.
 RegistryLoadResult ReadRegistry(KeyStore& store, SettingsRecord& Settings, SettingsFollowUp& followUp,
                                 Host& host);
 

@@ -6,7 +6,7 @@
 
 #include "cli/cli_test_support.h"
 #include "core/error.h"
-#include "platform/sim/sim_host.h"
+#include "error_of.h"
 #include "test_data.h"
 
 namespace sonavel {
@@ -30,11 +30,9 @@ const CalibrationHeader SentinelHeader{"P", "H", "S", "C", "D", "T"};
 TEST(ReadCal, ReadsTheEntriesOneToElevenOfBothEars) {
   AppState s = WithSentinels();
   CalibrationHeader h = SentinelHeader;
-  SimHost host;
   ASSERT_EQ(DataBytes("cal/empty_texts.cal").size(), 586u);
-  ReadCal(DataPath("cal/empty_texts.cal"), s, h, host);
+  EXPECT_EQ(test::ErrorOf([&] { ReadCal(DataPath("cal/empty_texts.cal"), s, h); }), std::nullopt);
   EXPECT_TRUE(s.CalibrationLoaded);
-  EXPECT_TRUE(host.Messages.empty());
   EXPECT_EQ(h, CalibrationHeader{});
   for (int e = 0; e < 2; ++e) {
     for (int k = 1; k <= 11; ++k)
@@ -45,7 +43,7 @@ TEST(ReadCal, ReadsTheEntriesOneToElevenOfBothEars) {
     EXPECT_EQ(s.CalibrationData[e][12], (CalibrationEntry{-1, -2, -3, -4, -5.5}));
   }
 
-  ReadCal(DataPath("cal/text255.cal"), s, h, host);
+  ReadCal(DataPath("cal/text255.cal"), s, h);
   EXPECT_EQ(h, (CalibrationHeader{std::string(255, 'x'), "Kopfhörer HDA 200", "Intern", "Calibration by Ear",
                                   "07.03.2018", "14:30:00"}));
   EXPECT_EQ(s.CalibrationData[1][11], (CalibrationEntry{11, 22, 33, 0, -12.25}));
@@ -85,20 +83,16 @@ TEST(ReadCal, AFileThatIsNotAWholeCalibrationChangesNothing) {
     s.CalibrationLoaded = true;  // a calibration in use stays in use
     const AppState before = s;
     CalibrationHeader h = SentinelHeader;
-    SimHost host;
-    ReadCal(path, s, h, host);
-    ASSERT_EQ(host.Messages.size(), 1u);
-    EXPECT_EQ(host.Messages[0].text, "Not a valid Calibration Data File");
+    EXPECT_EQ(test::ErrorOf([&] { ReadCal(path, s, h); }), "Not a valid Calibration Data File");
     EXPECT_EQ(s.CalibrationData, before.CalibrationData);
     EXPECT_EQ(h, SentinelHeader);
   }
 
   AppState s;
   CalibrationHeader h = SentinelHeader;
-  SimHost host;
   TempDir dir;
   try {
-    ReadCal(dir.File("missing.cal"), s, h, host);
+    ReadCal(dir.File("missing.cal"), s, h);
     ADD_FAILURE() << "no error";
   } catch (const SonavelError& e) {
     EXPECT_NE(std::string(e.what()).find("missing.cal"), std::string::npos);
@@ -110,8 +104,7 @@ TEST(ReadCal, AFileThatIsNotAWholeCalibrationChangesNothing) {
 TEST(WriteCal, WritesTheLayoutByteForByte) {
   AppState s;
   CalibrationHeader h;
-  SimHost host;
-  ReadCal(DataPath("cal/empty_texts.cal"), s, h, host);
+  ReadCal(DataPath("cal/empty_texts.cal"), s, h);
   s.CalibrationData[0][0] = s.CalibrationData[1][12] = CalibrationEntry{9, 9, 9, 9, 9};  // never stored
   // The writer's pad and reserved bytes are zero.
   std::string expected = DataBytes("cal/empty_texts.cal");
@@ -129,7 +122,7 @@ TEST(WriteCal, WritesTheLayoutByteForByte) {
   WriteCal(path, h, s.CalibrationData);
   AppState back;
   CalibrationHeader hb;
-  ReadCal(path, back, hb, host);
+  ReadCal(path, back, hb);
   EXPECT_EQ(hb, (CalibrationHeader{std::string(255, 'x'), "Kopfhörer", std::string(255, 'y'), "€", "", "?"}));
   for (int e = 0; e < 2; ++e)
     for (int k = 1; k <= 11; ++k) {
@@ -172,14 +165,13 @@ TEST(StartupCalibration, TheCommandLineComesBeforeTheDefaultFile) {
   AppState s;
   s.Settings = load;
   CalibrationHeader h;
-  SimHost host;
-  LoadStartupCalibration(s, h, host);
+  const std::optional<std::string> failure = LoadStartupCalibration(s, h);
   EXPECT_FALSE(s.CalibrationLoaded);
-  ASSERT_EQ(host.Messages.size(), 1u);
-  EXPECT_NE(host.Messages[0].text.find("/home/a/default.cal"), std::string::npos);
+  ASSERT_TRUE(failure);
+  EXPECT_NE(failure->find("/home/a/default.cal"), std::string::npos);
 
   s.CommandLine = DataPath("cal/text255.cal") + " ";
-  LoadStartupCalibration(s, h, host);
+  EXPECT_EQ(LoadStartupCalibration(s, h), std::nullopt);
   EXPECT_TRUE(s.CalibrationLoaded);
   EXPECT_EQ(h.Soundcard, "Intern");
 }

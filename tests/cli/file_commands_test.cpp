@@ -47,8 +47,7 @@ TEST(ExportCommand, WritesTheTextExportOfAnAudiogramFile) {
       RunCliCommand({"import", dir.File("a.txt"), "--out", dir.File("b.aud"), "--locale", "de_DE"}).status,
       0);
   AppState s;
-  SimHost host({{2024, 1, 1}, 0, 0, 0, 0});
-  ReadFile(DataPath("aud/full.aud"), s, host, RegionalDeDe());
+  ReadFile(DataPath("aud/full.aud"), s, RegionalDeDe(), 2024);
   EXPECT_EQ(ReadBytes(dir.File("b.aud")), AudiogramFileBytes(s.CurrentAudiogram, s.Personal, RegionalDeDe()));
 }
 
@@ -111,8 +110,7 @@ TEST(CalCommands, InfoAndMakeRoundTrip) {
 
     AppState s;
     CalibrationHeader h;
-    SimHost host;
-    ReadCal(DataPath(file), s, h, host);
+    ReadCal(DataPath(file), s, h);
     EXPECT_EQ(ReadBytes(dir.File("c.cal")), CalibrationFileBytes(h, s.CalibrationData));
   }
 }
@@ -180,8 +178,7 @@ TEST(SettingsCommands, InstallThenShowTheSettings) {
   KeyFileStore store({path, ""});
   SettingsRecord s;
   PlainSettingsFollowUp followUp;
-  SimHost host;
-  EXPECT_TRUE(LoadRegistryValues(store, s, followUp, host).Succeeded);
+  EXPECT_TRUE(LoadRegistryValues(store, s, followUp).Succeeded);
   SettingsRecord expected;
   expected.WaveOutDevice = expected.MixerDevice = 0;
   EXPECT_EQ(s, expected);

@@ -7,7 +7,7 @@
 
 #include "cli/cli_test_support.h"
 #include "core/error.h"
-#include "platform/sim/sim_host.h"
+#include "error_of.h"
 #include "test_data.h"
 
 namespace sonavel {
@@ -53,15 +53,14 @@ AppState Previous() {
   return s;
 }
 
-SimHost Host2024() { return SimHost({{2024, 6, 1}, 12, 0, 0, 0}); }
+constexpr int32_t Year2024 = 2024;
 
 TEST(ReadFile, ReadsTheWholeFile) {
   AppState s = Previous();
   s.Settings.Reject1st = false;  // the thresholds come from the file, not from a computation
-  SimHost host = Host2024();
-  ReadFile(DataPath("aud/full.aud"), s, host, RegionalDeDe());
+  EXPECT_EQ(test::ErrorOf([&] { ReadFile(DataPath("aud/full.aud"), s, RegionalDeDe(), Year2024); }),
+            std::nullopt);
   EXPECT_TRUE(s.ResultsPresent);
-  EXPECT_TRUE(host.Messages.empty());
   const PatientFile& a = s.CurrentAudiogram;
   EXPECT_EQ(a.TestDateStamp, "07-03-2018");
   EXPECT_EQ(a.TestTimeStamp, "14h30");
@@ -82,8 +81,7 @@ TEST(ReadFile, SectionsTheFileLacksKeepTheirContents) {
     SCOPED_TRACE(file);
     AppState s = Previous();
     s.Settings.Reject1st = false;
-    SimHost host = Host2024();
-    ReadFile(DataPath(file), s, host, RegionalDeDe());
+    ReadFile(DataPath(file), s, RegionalDeDe(), Year2024);
     ASSERT_TRUE(s.ResultsPresent);
     const std::string name = file;
     EXPECT_EQ(s.Personal == before.Personal, name == "aud/no_personal.aud");
@@ -131,10 +129,8 @@ TEST(ReadFile, AFileThatIsNotAWholeAudiogramChangesNothing) {
     TempDir dir;
     AppState s = Previous();
     const AppState before = s;
-    SimHost host = Host2024();
-    ReadFile(WriteTemp(dir, "x.aud", c.bytes), s, host, RegionalDeDe());
-    ASSERT_EQ(host.Messages.size(), 1u);
-    EXPECT_EQ(host.Messages[0].text, "File is not a valid Audiogram!");
+    EXPECT_EQ(test::ErrorOf([&] { ReadFile(WriteTemp(dir, "x.aud", c.bytes), s, RegionalDeDe(), Year2024); }),
+              "File is not a valid Audiogram!");
     EXPECT_FALSE(s.ResultsPresent);
     EXPECT_EQ(s.CurrentAudiogram, before.CurrentAudiogram);
     EXPECT_EQ(s.Personal, before.Personal);
@@ -144,20 +140,19 @@ TEST(ReadFile, AFileThatIsNotAWholeAudiogramChangesNothing) {
   for (const std::string& bytes : {patched(12, "\xEE"), patched(12, "\x00")}) {
     TempDir dir;
     AppState s;
-    SimHost host = Host2024();
-    ReadFile(WriteTemp(dir, "x.aud", bytes), s, host, RegionalDeDe());
+    ReadFile(WriteTemp(dir, "x.aud", bytes), s, RegionalDeDe(), Year2024);
     EXPECT_TRUE(s.ResultsPresent);
   }
   AppState s;
-  SimHost host = Host2024();
   TempDir dir;
-  ReadFile(WriteTemp(dir, "x.aud", PersonalOnly("1.1.1970", std::string(255, 'L'))), s, host, RegionalDeDe());
+  ReadFile(WriteTemp(dir, "x.aud", PersonalOnly("1.1.1970", std::string(255, 'L'))), s, RegionalDeDe(),
+           Year2024);
   EXPECT_EQ(s.Personal.LastName, std::string(255, 'L'));
 
   // A file that cannot be opened is an error naming it; nothing changes.
   AppState untouched = Previous();
   try {
-    ReadFile(dir.File("missing.aud"), untouched, host, RegionalDeDe());
+    ReadFile(dir.File("missing.aud"), untouched, RegionalDeDe(), Year2024);
     ADD_FAILURE() << "no error";
   } catch (const SonavelError& e) {
     EXPECT_NE(std::string(e.what()).find("missing.aud"), std::string::npos);
@@ -193,8 +188,7 @@ TEST(ReadFile, DatesOfBirthWrittenUnderOtherRegionalSettings) {
     SCOPED_TRACE(c.text + std::string(" ") + c.locale);
     TempDir dir;
     AppState s = Previous();
-    SimHost host({{c.year, 6, 1}, 12, 0, 0, 0});
-    ReadFile(WriteTemp(dir, "x.aud", PersonalOnly(c.text)), s, host, *RegionalProfile(c.locale));
+    ReadFile(WriteTemp(dir, "x.aud", PersonalOnly(c.text)), s, *RegionalProfile(c.locale), c.year);
     ASSERT_TRUE(s.ResultsPresent);
     EXPECT_EQ(s.Personal.DateOfBirth, c.expected.value_or(Previous().Personal.DateOfBirth));
   }
@@ -203,15 +197,13 @@ TEST(ReadFile, DatesOfBirthWrittenUnderOtherRegionalSettings) {
   const RegionalFormat ymd = MakeRegionalFormat("ja_JP", "yyyy/MM/dd", "HH:mm:ss", '.');
   TempDir dir;
   AppState s = Previous();
-  SimHost host = Host2024();
-  ReadFile(WriteTemp(dir, "x.aud", PersonalOnly("1970-12-31")), s, host, ymd);
+  ReadFile(WriteTemp(dir, "x.aud", PersonalOnly("1970-12-31")), s, ymd, Year2024);
   EXPECT_EQ(s.Personal.DateOfBirth, (Date{1970, 12, 31}));
 }
 
 TEST(ReadFile, TextsAreWindows1252) {
   AppState s;
-  SimHost host = Host2024();
-  ReadFile(DataPath("aud/umlauts.aud"), s, host, RegionalDeDe());
+  ReadFile(DataPath("aud/umlauts.aud"), s, RegionalDeDe(), Year2024);
   EXPECT_EQ(s.Personal, (PersonalData{"Müller", "Hans", "€5", "Straße", Date{1970, 12, 31}, "Größe 1,80 m"}));
 }
 
@@ -260,8 +252,7 @@ TEST(WriteFile, TextsGoOutInWindows1252CutTo255) {
   const std::string path = dir.File("x.aud");
   WriteFile(path, s.CurrentAudiogram, s.Personal, RegionalDeDe());
   AppState back;
-  SimHost host = Host2024();
-  ReadFile(path, back, host, RegionalDeDe());
+  ReadFile(path, back, RegionalDeDe(), Year2024);
   EXPECT_EQ(back.Personal.FirstName, std::string(255, 'a'));
   EXPECT_EQ(back.Personal.Organisation, "?mega");
   EXPECT_EQ(back.Personal.DateOfBirth, s.Personal.DateOfBirth);
@@ -328,10 +319,9 @@ TEST(OpenCommandLineAudiogram, OpensANamedAudiogramElseStartsNew) {
     SCOPED_TRACE(c.commandLine);
     AppState s = Previous();
     s.CommandLine = c.commandLine;
-    SimHost host = Host2024();
-    OpenCommandLineAudiogram(s, host, RegionalDeDe());
+    const std::optional<std::string> failure = OpenCommandLineAudiogram(s, RegionalDeDe(), Year2024);
     EXPECT_EQ(s.ResultsPresent, c.results);
-    EXPECT_EQ(host.Messages.size(), c.messages);
+    EXPECT_EQ(failure ? 1u : 0u, c.messages);
     EXPECT_EQ(s.Personal.Comment, "");
     EXPECT_EQ(s.CurrentAudiogram.Threshold[0][1], c.results ? 12 : NoResult);
   }

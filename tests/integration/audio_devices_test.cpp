@@ -300,11 +300,9 @@ TEST(AlsaMixerOnPulse, MasterBecomesMasterVolumeAndSetsTheSinkVolume) {
   for (uint32_t d = 0; d < driver.GetNumDevs(); ++d)
     if (driver.AlsaName(d) == "pulse") device = d;
   ASSERT_GE(device, 0) << "the pulse control device has no elements";
-  SimHost host;
-  Mixer mixer(driver, host);
+  Mixer mixer(driver);
   mixer.CountMixerDevices();
-  mixer.OpenMixerDevice(static_cast<uint32_t>(device));
-  EXPECT_TRUE(host.Messages.empty());
+  EXPECT_TRUE(mixer.OpenMixerDevice(static_cast<uint32_t>(device)).empty());
   EXPECT_EQ(mixer.Caps.Name, "PulseAudio");
   TMixUnsignedControl& master = mixer.Controls.MasterVolume;
   ASSERT_TRUE(master.Exist);

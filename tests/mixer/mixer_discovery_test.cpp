@@ -101,7 +101,7 @@ TEST(MixerDiscovery, FailuresShowTheirBoxesAndLeaveNothingFound) {
   };
   for (const Case& c : cases) {
     OpenedMixer m("mixer_card.txt");  // device 0 is open with its controls found
-    m.mixer.OpenMixerDevice(c.device);
+    m.Open(c.device);
     ASSERT_EQ(m.host.Messages.size(), 1u) << c.device;
     EXPECT_EQ(m.host.Messages[0].text, c.text);
     EXPECT_EQ(m.host.Messages[0].caption, c.caption);
@@ -129,12 +129,12 @@ TEST(MixerDiscovery, ALineWhoseControlQueryFailsBindsNothing) {
 TEST(MixerDiscovery, OpeningTheNextDeviceClosesThePrevious) {
   OpenedMixer m("mixer_card.txt");
   EXPECT_EQ(m.driver.OpenHandles(), 1u);
-  m.mixer.OpenMixerDevice(1);
+  m.Open(1);
   EXPECT_EQ(m.driver.OpenHandles(), 1u);
   EXPECT_EQ(m.mixer.DeviceNumber, 1);
   EXPECT_FALSE(m.c.MasterVolume.SetLevel(500, 500));
   EXPECT_EQ(m.driver.Sets.back().device, 1u);
-  m.mixer.OpenMixerDevice(3);  // fails to open: nothing stays open
+  m.Open(3);  // fails to open: nothing stays open
   EXPECT_EQ(m.driver.OpenHandles(), 0u);
 }
 

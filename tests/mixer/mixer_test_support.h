@@ -11,10 +11,12 @@ namespace sonavel::test {
 
 struct OpenedMixer {
   explicit OpenedMixer(const std::string& fixture, uint32_t device = 0)
-      : driver(LoadMixerFixture(std::string(SONAVEL_TEST_DATA) + "/" + fixture)), mixer(driver, host) {
+      : driver(LoadMixerFixture(std::string(SONAVEL_TEST_DATA) + "/" + fixture)), mixer(driver) {
     mixer.CountMixerDevices();
-    mixer.OpenMixerDevice(device);
+    Open(device);
   }
+  // Opens device n and shows its failures as the program does.
+  void Open(uint32_t n) { ShowMixerFailures(host, mixer.OpenMixerDevice(n)); }
   SimHost host;
   SimMixer driver;
   Mixer mixer;

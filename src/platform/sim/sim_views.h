@@ -43,7 +43,10 @@ class SimTestWindow : public TestWindowView {
  public:
   // Draws the graph on `graph` when given (a recording canvas in tests), else on nothing.
   explicit SimTestWindow(AppState& state, Canvas* graph = nullptr)
-      : state_(state), graph_(graph ? graph : &none_) {}
+      : state_(&state), graph_(graph ? graph : &none_) {}
+  // A window for a state that is made after it (a session's): Bind before the first click.
+  explicit SimTestWindow(Canvas* graph = nullptr) : graph_(graph ? graph : &none_) {}
+  void Bind(AppState& state) { state_ = &state; }
 
   void Show() override { visible_ = true; }
   void Hide() override { visible_ = false; }
@@ -55,10 +58,10 @@ class SimTestWindow : public TestWindowView {
   void Repaint() override {}
 
   // The window's button, "Weiter ->" or "Abbrechen": it asks the run to stop.
-  void NextClick() { RequestAbort(state_); }
+  void NextClick() { RequestAbort(*state_); }
   // The window's close box: the same request, and the window hides.
   void FormClose() {
-    RequestAbort(state_);
+    RequestAbort(*state_);
     visible_ = false;
   }
 
@@ -67,7 +70,7 @@ class SimTestWindow : public TestWindowView {
   bool LightOn = false;
 
  private:
-  AppState& state_;
+  AppState* state_ = nullptr;
   bool visible_ = false;
   NullCanvas none_{431, 320, ColourButtonFace};
   Canvas* graph_;

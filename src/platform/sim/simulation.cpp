@@ -1,17 +1,13 @@
 #include "platform/sim/simulation.h"
 
-#include "audio/tone_output.h"
-#include "core/devices.h"
-#include "hearingtest/device_test_sound.h"
 #include "hearingtest/response_button.h"
-#include "hearingtest/test_procedure.h"
 #include "platform/sim/sim_endpoint_volume.h"
 #include "platform/sim/sim_host.h"
 #include "platform/sim/sim_joystick.h"
 #include "platform/sim/sim_mixer.h"
 #include "platform/sim/sim_views.h"
 #include "platform/sim/sim_wave_out.h"
-#include "settings/suppressible_message.h"
+#include "session/session.h"
 
 namespace sonavel {
 
@@ -83,54 +79,43 @@ class SimOperator : public RunObserver {
 
 constexpr int32_t VirtualKeyControl = 0x11;
 
-class AbsentKeyStore : public KeyStore {
- public:
-  std::unique_ptr<RegistryKey> OpenKey(KeyPaths) override { return nullptr; }
-};
-
 }  // namespace
 
 SimulationResult RunSimulation(const SimulationSetup& setup) {
-  SimulationResult result;
-  AppState& state = result.state;
-  state.Settings = setup.settings;
-  state.UseEndpointVolume = setup.useEndpointVolume;
-
   SimHost host(setup.start);
   SimWaveOut wave(host);
   wave.RetainedBuffers = 2;
   SimMixer mixerDriver(ParseMixerFixture(setup.mixerFixture));
   SimEndpointVolume endpoint;
   SimJoystick joystick(host);
-  Devices devices{wave, mixerDriver, endpoint, joystick};
+  SimTestWindow testWindow;
+  SimMainWindow mainWindow;
+  AbsentKeyStore noKey;
+  Session session({{wave, mixerDriver, endpoint, joystick},
+                   host,
+                   setup.keyStore ? *setup.keyStore : noKey,
+                   setup.regional,
+                   testWindow,
+                   mainWindow});
+  AppState& state = session.State;
+  testWindow.Bind(state);
+  state.Settings = setup.settings;
+  state.UseEndpointVolume = setup.useEndpointVolume;
 
-  Mixer mixer(mixerDriver, host);
-  mixer.CountMixerDevices();
-  mixer.OpenMixerDevice(state.Settings.MixerDevice < 0 ? 0u
-                                                       : static_cast<uint32_t>(state.Settings.MixerDevice));
-
-  state.CalibrationData =
-      setup.calibration ? *setup.calibration : FullScaleCalibration(mixer.Controls, setup.useEndpointVolume);
+  session.OpenMixerDevice(state.Settings.MixerDevice < 0 ? 0u
+                                                         : static_cast<uint32_t>(state.Settings.MixerDevice));
+  state.CalibrationData = setup.calibration
+                              ? *setup.calibration
+                              : FullScaleCalibration(session.MixerAccess.Controls, setup.useEndpointVolume);
   state.CalibrationLoaded = true;
 
-  SimTestWindow testWindow(state);
-  SimMainWindow mainWindow;
-  ToneOutput output(wave);
-  DeviceTestSound sound(state, devices, mixer.Controls, output, testWindow);
-  TestProcedure procedure(state, host, sound, testWindow, mainWindow, setup.regional);
   SimOperator op(host, testWindow, setup);
-  procedure.SetObserver(&op);
-  AbsentKeyStore noKey;
-  KeyStore& store = setup.keyStore ? *setup.keyStore : noKey;
-  procedure.SetSuppressibleMessage([&](const std::string& text, const std::string& caption, MessageIcon icon,
-                                       uint32_t buttons, const std::string& valueName) {
-    return SuppressibleMessage(host, store, text, caption, icon, buttons, valueName);
-  });
+  session.Procedure().SetObserver(&op);
 
   // The listener works the response source the settings choose.
   const bool joystickSource = ResponseIsJoystick(state.Settings);
-  SimListener listener(setup.listener, host, wave, mixerDriver, mixer, endpoint, state.UseEndpointVolume,
-                       [&](bool pressed) {
+  SimListener listener(setup.listener, host, wave, mixerDriver, session.MixerAccess, endpoint,
+                       state.UseEndpointVolume, [&](bool pressed) {
                          if (joystickSource)
                            joystick.Set(host.Seconds(), pressed ? 1u : 0u);
                          else if (pressed)
@@ -141,8 +126,10 @@ SimulationResult RunSimulation(const SimulationSetup& setup) {
   listener.Attach();
   if (setup.abortAt) host.At(*setup.abortAt, [&] { testWindow.NextClick(); });
 
-  procedure.NewTest1Click();
+  session.NewTest();
 
+  SimulationResult result;
+  result.state = state;
   for (const auto& m : host.Messages) result.messages.push_back(m.text);
   result.presentations = op.Presentations;
   result.virtualSeconds = host.Seconds();

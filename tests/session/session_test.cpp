@@ -1,0 +1,143 @@
+#include "session/session.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "cli/cli_test_support.h"
+#include "hearingtest/response_button.h"
+#include "platform/sim/sim_endpoint_volume.h"
+#include "platform/sim/sim_host.h"
+#include "platform/sim/sim_joystick.h"
+#include "platform/sim/sim_listener.h"
+#include "platform/sim/sim_mixer.h"
+#include "platform/sim/sim_views.h"
+#include "platform/sim/sim_wave_out.h"
+#include "platform/sim/simulation.h"
+#include "test_data.h"
+
+namespace sonavel {
+namespace {
+
+using test::DataPath;
+using test::TempDir;
+
+// A session on the simulated drivers, as the simulator and the CLI build theirs.
+struct SimSession {
+  explicit SimSession(const std::string& mixerFixture = FullScaleMixerFixture)
+      : mixerDriver(ParseMixerFixture(mixerFixture)),
+        session(
+            {{wave, mixerDriver, endpoint, joystick}, host, keys, RegionalDeDe(), testWindow, mainWindow}) {
+    testWindow.Bind(session.State);
+  }
+
+  SimHost host;
+  SimWaveOut wave{host};
+  SimMixer mixerDriver;
+  SimEndpointVolume endpoint;
+  SimJoystick joystick{host};
+  AbsentKeyStore keys;
+  SimTestWindow testWindow;
+  SimMainWindow mainWindow;
+  Session session;
+};
+
+TEST(Session, RunsANewTestOnTheSimulatedDrivers) {
+  SimSession s;
+  AppState& state = s.session.State;
+  state.Settings.Trial = false;
+  state.Settings.AutoRetest = false;
+  state.Settings.MixerDevice = 0;
+  ASSERT_TRUE(s.session.OpenChosenMixerDevice());
+  state.CalibrationData = FullScaleCalibration(s.session.MixerAccess.Controls, false);
+  state.CalibrationLoaded = true;
+
+  ListenerSettings hearing;
+  for (auto& ear : hearing.thresholds) ear.fill(20.0);
+  SimListener listener(hearing, s.host, s.wave, s.mixerDriver, s.session.MixerAccess, s.endpoint,
+                       state.UseEndpointVolume, [&](bool pressed) {
+                         if (pressed)
+                           FormKeyDown(state.Run.ButtonPressed, 0x11, true);
+                         else
+                           FormKeyUp(state.Run.ButtonPressed, 0x11);
+                       });
+  listener.Attach();
+  s.session.NewTest();
+
+  EXPECT_TRUE(state.ResultsPresent);
+  EXPECT_FALSE(s.wave.Submissions().empty());
+  EXPECT_GT(s.mainWindow.Repaints, 0);
+  for (int32_t ear = 0; ear < EarCount; ++ear) {
+    ASSERT_TRUE(state.CurrentAudiogram.HasResult(ear, 4)) << ear;  // 1 kHz
+    EXPECT_NEAR(state.CurrentAudiogram.Threshold[ear][4], 20, 3) << ear;
+  }
+  ASSERT_FALSE(s.host.Messages.empty());
+  EXPECT_EQ(s.host.Messages.back().text, "Test procedure completed!");
+}
+
+TEST(Session, EachCommandShowsItsFailureThroughTheHostAndChangesNothing) {
+  TempDir dir;
+  const std::string junk = dir.File("junk.bin");
+  std::ofstream(junk, std::ios::binary) << "not a file of this system";
+  const struct {
+    const char* name;
+    std::function<bool(Session&)> command;
+    std::string text;  // the text shown, or a part of it
+  } cases[] = {
+      {"open an audiogram that is none", [&](Session& s) { return s.OpenAudiogram(junk); },
+       "File is not a valid Audiogram!"},
+      {"open an audiogram that is missing", [&](Session& s) { return s.OpenAudiogram(dir.File("no.aud")); },
+       "no.aud"},
+      {"load a calibration that is none", [&](Session& s) { return s.LoadCalibration(junk); },
+       "Not a valid Calibration Data File"},
+      {"save into a missing folder",
+       [&](Session& s) { return s.SaveAudiogram(dir.File("no/such/folder/a.aud"), 1); }, "a.aud"},
+      {"load the settings from no key",
+       [&](Session& s) {
+         PlainSettingsFollowUp followUp;
+         return s.LoadRegistryValues(followUp).Succeeded;
+       },
+       "Fehler beim Lesen der Registry! Benutze Standardwerte."},
+      {"open a mixer device that is not there", [&](Session& s) { return s.OpenMixerDevice(7); },
+       "Invalid Device Number !"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SimSession s;
+    s.session.State.Personal.LastName = "Alt";
+    const AppState before = s.session.State;
+    EXPECT_FALSE(c.command(s.session));
+    ASSERT_EQ(s.host.Messages.size(), 1u);
+    EXPECT_NE(s.host.Messages[0].text.find(c.text), std::string::npos) << s.host.Messages[0].text;
+    EXPECT_EQ(s.session.State.CurrentAudiogram, before.CurrentAudiogram);
+    EXPECT_EQ(s.session.State.Personal, before.Personal);
+    EXPECT_EQ(s.session.State.ResultsPresent, before.ResultsPresent);
+    EXPECT_EQ(s.session.State.CalibrationLoaded, before.CalibrationLoaded);
+  }
+}
+
+TEST(Session, StartUpShowsWhatItCouldNotOpenAndGoesOn) {
+  SimSession s;
+  s.session.State.Settings.chkLoadCal = true;
+  s.session.State.Settings.CalFilename = "/nowhere/default.cal";
+  s.session.OpenCommandLine({"/nowhere/Hans.aud"});
+  s.session.LoadStartupCalibration();
+  ASSERT_EQ(s.host.Messages.size(), 2u);
+  EXPECT_NE(s.host.Messages[0].text.find("Hans.aud"), std::string::npos);
+  EXPECT_NE(s.host.Messages[1].text.find("default.cal"), std::string::npos);
+  EXPECT_FALSE(s.session.State.ResultsPresent);
+  EXPECT_FALSE(s.session.State.CalibrationLoaded);
+
+  SimSession good;
+  // The command line names one file; the calibration comes from the settings.
+  good.session.State.Settings.chkLoadCal = true;
+  good.session.State.Settings.CalFilename = DataPath("full-scale.cal");
+  good.session.OpenCommandLine({DataPath("aud/full.aud")});
+  good.session.LoadStartupCalibration();
+  EXPECT_TRUE(good.host.Messages.empty());
+  EXPECT_TRUE(good.session.State.ResultsPresent);
+  EXPECT_TRUE(good.session.State.CalibrationLoaded);
+}
+
+}  // namespace
+}  // namespace sonavel
