@@ -1,5 +1,8 @@
 #include "files/atomic_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +21,13 @@ std::string TempNameFor(const std::string& target, unsigned salt) {
   std::snprintf(suffix, sizeof suffix, ".%08x.tmp", salt);
   return (p.parent_path() / ("." + p.filename().string() + suffix)).string();
 }
+
+bool FsyncStep(int fd, const std::string&) { return ::fsync(fd) == 0; }
+
+std::string FolderOf(const std::string& target) {
+  const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+  return folder.empty() ? "." : folder.string();
+}
 }  // namespace
 
 std::string CannotCreateFileMessage(const std::string& path, const std::string& reason) {
@@ -28,7 +38,8 @@ std::string CannotOpenFileMessage(const std::string& path, const std::string& re
   return "Cannot open file \"" + path + "\". " + reason;
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string targetPath) : target_(std::move(targetPath)) {
+AtomicFileWriter::AtomicFileWriter(std::string targetPath)
+    : target_(std::move(targetPath)), sync_(FsyncStep) {
   if (std::filesystem::is_directory(target_)) Fail(SystemReason(EISDIR));
   std::random_device rd;
   for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
@@ -67,8 +78,12 @@ void AtomicFileWriter::Write(const void* data, size_t size) {
 
 void AtomicFileWriter::Commit() {
   if (file_ == nullptr) Fail(SystemReason(EBADF));
-  const bool flushed = std::fflush(file_) == 0;
-  const int flushErr = errno;
+  bool flushed = std::fflush(file_) == 0;
+  int flushErr = errno;
+  if (flushed) {
+    flushed = sync_(fileno(file_), temp_);
+    flushErr = errno;
+  }
   const bool closed = std::fclose(file_) == 0;
   const int closeErr = errno;
   file_ = nullptr;
@@ -82,6 +97,16 @@ void AtomicFileWriter::Commit() {
     std::filesystem::permissions(temp_, targetStatus.permissions(), ec);
   if (std::rename(temp_.c_str(), target_.c_str()) != 0) Fail(SystemReason(errno));
   committed_ = true;
+  // The new file is in place; only its name's durability is left. A folder that cannot be
+  // opened for this (no read permission) or a file system that cannot sync folders (EINVAL)
+  // leaves it to the system, as any other program's save would.
+  const std::string folder = FolderOf(target_);
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return;
+  const bool synced = sync_(dir, folder);
+  const int syncErr = errno;
+  ::close(dir);
+  if (!synced && syncErr != EINVAL && syncErr != EROFS) Fail(SystemReason(syncErr));
 }
 
 void WriteWholeFile(const std::string& path, std::string_view bytes) {

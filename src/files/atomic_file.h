@@ -1,9 +1,12 @@
 // Writing a file so that a failed save never destroys the previous one: the bytes go to a
-// temporary file in the target's folder, which replaces the target only once it is complete.
+// temporary file in the target's folder, which replaces the target only once it is complete and
+// on disk, and the folder is flushed after the rename, so that a power cut right after a save
+// leaves either the old or the new file whole.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,11 +22,17 @@ class AtomicFileWriter {
 
   void Write(const void* data, size_t size);
   void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
-  // Flushes, closes and renames the temporary file over the target.
+  // Flushes the temporary file to disk, closes it, renames it over the target and flushes the
+  // folder, so the rename itself survives a power cut.
   void Commit();
 
   // For tests: the write that would pass this many bytes in total fails like a full disk.
   void FailAfterBytes(size_t bytes) { failAfter_ = bytes; }
+
+  // The step that puts an open file or folder on disk (fsync); `path` names what `fd` is open
+  // on. It returns false with errno set when it fails. Tests replace it to see when it runs.
+  using SyncStep = std::function<bool(int fd, const std::string& path)>;
+  void SetSyncStep(SyncStep step) { sync_ = std::move(step); }
 
   const std::string& TargetPath() const { return target_; }
 
@@ -36,6 +45,7 @@ class AtomicFileWriter {
   size_t written_ = 0;
   size_t failAfter_ = static_cast<size_t>(-1);
   bool committed_ = false;
+  SyncStep sync_;
 };
 
 // Writes `bytes` as the whole content of `path`, atomically.
