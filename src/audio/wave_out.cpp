@@ -8,6 +8,12 @@ std::string WaveOutEntryText(const WaveOutCaps& caps) {
   return caps.Name + " Driver Version " + DriverVersionText(caps.DriverVersion & 0xFFFF);
 }
 
+WaveState PlayoutState(bool playedOut, double elapsedSeconds, double durationSeconds) {
+  if (playedOut && elapsedSeconds >= durationSeconds) return WaveState::Done;
+  if (elapsedSeconds > durationSeconds + PlayoutStallSeconds) return WaveState::Failed;
+  return WaveState::Playing;
+}
+
 std::string WaveResultText(int32_t code) {
   switch (code) {
     case WaveOk:

@@ -41,6 +41,16 @@ enum class WaveState {
   Failed,   // the device failed while the buffer was playing
 };
 
+// How long a real device may lag behind a buffer's duration before it counts as stalled.
+constexpr double PlayoutStallSeconds = 5.0;
+
+// The "done or stalled" rule of a real output: Done once the device has played past the
+// buffer's end (`playedOut`) and the buffer's duration has elapsed since it was written (a
+// position is an estimate between two timing updates, and no buffer plays out faster than its
+// duration); Failed when neither has happened PlayoutStallSeconds after that duration; else
+// Playing.
+WaveState PlayoutState(bool playedOut, double elapsedSeconds, double durationSeconds);
+
 class WaveOut {
  public:
   virtual ~WaveOut() = default;

@@ -13,12 +13,6 @@ constexpr std::string_view Identification = "Calibration Data";
 constexpr int32_t MaxTextBlockCount = 257;
 constexpr size_t MaxCalibrationFileBytes = 1u << 20;
 
-std::string FileText(std::string_view utf8) {
-  std::string bytes = Utf8ToCp1252(utf8);
-  if (bytes.size() > 255) bytes.resize(255);
-  return bytes;
-}
-
 std::optional<CalibrationEntry> ReadEntry(ByteReader& in) {
   CalibrationEntry e;
   const auto wave = in.I32();

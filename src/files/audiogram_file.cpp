@@ -15,12 +15,6 @@ constexpr size_t HeaderSize = 13;
 // Audiogram files are a few kilobytes; a much larger "audiogram" is some other file.
 constexpr size_t MaxAudiogramFileBytes = 1u << 20;
 
-std::string FileText(std::string_view utf8) {
-  std::string bytes = Utf8ToCp1252(utf8);
-  if (bytes.size() > MaxTextBytes) bytes.resize(MaxTextBytes);
-  return bytes;
-}
-
 bool ReadInts(ByteReader& in, int32_t& v) {
   const auto x = in.I32();
   if (x) v = *x;

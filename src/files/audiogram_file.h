@@ -20,7 +20,6 @@ constexpr const char* InvalidAudiogramText = "File is not a valid Audiogram!";
 // A string record holds a length byte and up to 255 bytes of text; its count N covers them and
 // the pad, and no file of this system has N above 257.
 constexpr int32_t MaxStringRecordCount = 257;
-constexpr size_t MaxTextBytes = 255;
 
 // What a valid file holds, before it is applied to the state.
 struct AudiogramFileContent {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/cp1252.h"
+
 namespace sonavel {
 
 class ByteReader {
@@ -84,6 +86,14 @@ inline void PutCountedText(std::string& out, std::string_view text) {
   PutU8(out, static_cast<uint8_t>(text.size()));
   out.append(text);
   PutU8(out, 0);
+}
+
+// A text as the files store it: Windows-1252, cut to the 255 bytes a counted text can hold.
+constexpr size_t MaxTextBytes = 255;
+inline std::string FileText(std::string_view utf8) {
+  std::string bytes = Utf8ToCp1252(utf8);
+  if (bytes.size() > MaxTextBytes) bytes.resize(MaxTextBytes);
+  return bytes;
 }
 
 }  // namespace sonavel

@@ -9,7 +9,6 @@
 namespace sonavel {
 
 namespace {
-constexpr double StallSeconds = 5.0;
 constexpr snd_pcm_uframes_t ChunkFrames = 441;  // 10 ms
 }  // namespace
 
@@ -205,15 +204,11 @@ WaveState AlsaWaveOut::Poll() {
   if (failed_) return WaveState::Failed;
   if (!playing_) return WaveState::Idle;
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - submitted_).count();
-  if (played_ >= bufferEnd_ && elapsed >= duration_) {
-    playing_ = false;
-    return WaveState::Done;
-  }
-  if (elapsed > duration_ + StallSeconds) {
+  const WaveState state = PlayoutState(played_ >= bufferEnd_, elapsed, duration_);
+  if (state == WaveState::Done) playing_ = false;
+  if (state == WaveState::Failed)
     lastError_ = "Die Wiedergabe kommt nicht voran: das Ausgabegerät spielt nicht ab.";
-    return WaveState::Failed;
-  }
-  return WaveState::Playing;
+  return state;
 }
 
 int32_t AlsaWaveOut::Reset() {

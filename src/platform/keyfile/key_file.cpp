@@ -54,30 +54,12 @@ std::string Utf8ToUtf16Le(std::string_view s) {
   };
   size_t i = 0;
   while (i < s.size()) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    size_t len = 1;
-    char32_t cp = b0;
-    if (b0 >= 0x80) {
-      char32_t min;
-      if ((b0 & 0xE0) == 0xC0)
-        len = 2, cp = b0 & 0x1F, min = 0x80;
-      else if ((b0 & 0xF0) == 0xE0)
-        len = 3, cp = b0 & 0x0F, min = 0x800;
-      else if ((b0 & 0xF8) == 0xF0)
-        len = 4, cp = b0 & 0x07, min = 0x10000;
-      else
-        len = 0, min = 0;
-      bool ok = len > 0 && i + len <= s.size();
-      for (size_t k = 1; ok && k < len; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        ok = (b & 0xC0) == 0x80;
-        cp = (cp << 6) | (b & 0x3F);
-      }
-      if (!ok || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        put('?');
-        ++i;
-        continue;
-      }
+    char32_t cp = 0;
+    const size_t len = DecodeUtf8(s, i, cp);
+    if (len == 0) {
+      put('?');
+      ++i;
+      continue;
     }
     if (cp >= 0x10000) {
       put(0xD800 + ((cp - 0x10000) >> 10));

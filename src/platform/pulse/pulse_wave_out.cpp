@@ -12,7 +12,6 @@ const pa_sample_spec Spec = {PA_SAMPLE_S16LE, 44100, 2};
 constexpr double ServerTimeout = 3.0;
 // A buffer that has not played out this long after its nominal end is given up as failed, so
 // that a stalled server never holds up the caller.
-constexpr double StallSeconds = 5.0;
 }  // namespace
 
 PulseWaveOut::PulseWaveOut(std::shared_ptr<PulseConnection> connection) : c_(std::move(connection)) {}
@@ -183,20 +182,13 @@ WaveState PulseWaveOut::Poll() {
   }
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - submitted_).count();
   pa_usec_t usec = 0;
-  if (pa_stream_get_time(stream_, &usec) == 0) {
-    const uint64_t played = pa_usec_to_bytes(usec, &Spec);
-    // The position is an estimate between two timing updates; a buffer can never have played
-    // out before its own duration has passed.
-    if (played >= bufferEnd_ && elapsed >= duration_) {
-      playing_ = false;
-      return WaveState::Done;
-    }
-  }
-  if (elapsed > duration_ + StallSeconds) {
+  const bool playedOut =
+      pa_stream_get_time(stream_, &usec) == 0 && pa_usec_to_bytes(usec, &Spec) >= bufferEnd_;
+  const WaveState state = PlayoutState(playedOut, elapsed, duration_);
+  if (state == WaveState::Done) playing_ = false;
+  if (state == WaveState::Failed)
     lastError_ = "Die Wiedergabe kommt nicht voran: der Audioserver spielt nicht ab.";
-    return WaveState::Failed;
-  }
-  return WaveState::Playing;
+  return state;
 }
 
 int32_t PulseWaveOut::Reset() {

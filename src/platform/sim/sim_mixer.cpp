@@ -13,31 +13,42 @@
 
 namespace sonavel {
 
-const char* const DefaultMixerFixture = R"(# The simulated sound card.
-device "Sonavel Simulated Mixer" version 1.0
-destination DST_SPEAKERS "Master" short "Master"
-  control VOLUME "Master Volume" short "Master" min 0 max 65535 steps 100 value 52428
-  control MUTE "Master Mute" short "Mute" max 1 steps 0 uniform value 0
-  control BASS "Bass" short "Bass" max 65535 steps 100 value 32767
-  control TREBLE "Treble" short "Treble" max 65535 steps 100 value 32767
-  source SRC_WAVEOUT "PCM" short "PCM"
-    control VOLUME "PCM Volume" short "PCM" max 65535 steps 100 value 52428
-    control MUTE "PCM Mute" short "Mute" max 1 uniform value 0
-  source SRC_COMPACTDISC "CD" short "CD"
-    control VOLUME "CD Volume" short "CD" max 65535 steps 32 value 0
-    control MUTE "CD Mute" short "Mute" max 1 uniform value 0
-  source SRC_LINE "Line" short "Line"
-    control VOLUME "Line Volume" short "Line" max 65535 steps 32 value 0
-    control MUTE "Line Mute" short "Mute" max 1 uniform value 0
-  source SRC_MICROPHONE "Mic" short "Mic" channels 1
-    control VOLUME "Mic Volume" short "Mic" max 65535 steps 32 value 0
-    control MUTE "Mic Mute" short "Mute" max 1 value 0
-destination DST_WAVEIN "Capture" short "Capture"
-  control VOLUME "Capture Volume" short "Capture" max 65535 steps 64 value 32767
-  source SRC_MICROPHONE "Mic" short "Mic" channels 1
-    control VOLUME "Mic Capture Volume" short "Mic" max 65535 steps 32 value 0
-    control ONOFF "Mic Capture Switch" short "Mic" max 1 value 1
-)";
+std::string SimulatedCardFixture(const SimulatedCard& card) {
+  const auto volume = [](const char* indent, const char* name, const char* shortName, uint32_t steps,
+                         uint32_t value) {
+    return std::string(indent) + "control VOLUME \"" + name + "\" short \"" + shortName +
+           "\" max 65535 steps " + std::to_string(steps) + " value " + std::to_string(value) + "\n";
+  };
+  std::string f = "# " + card.comment + "\ndevice \"" + card.name + "\" version 1.0\n" +
+                  "destination DST_SPEAKERS \"Master\" short \"Master\"\n" +
+                  "  control VOLUME \"Master Volume\" short \"Master\" min 0 max 65535 steps " +
+                  std::to_string(card.masterSteps) + " value " + std::to_string(card.masterValue) + "\n" +
+                  "  control MUTE \"Master Mute\" short \"Mute\" max 1 uniform value 0\n";
+  if (card.fullCard)
+    f += "  control BASS \"Bass\" short \"Bass\" max 65535 steps 100 value 32767\n"
+         "  control TREBLE \"Treble\" short \"Treble\" max 65535 steps 100 value 32767\n";
+  f += "  source SRC_WAVEOUT \"PCM\" short \"PCM\"\n" +
+       volume("    ", "PCM Volume", "PCM", card.pcmSteps, card.pcmValue) +
+       "    control MUTE \"PCM Mute\" short \"Mute\" max 1 uniform value 0\n"
+       "  source SRC_COMPACTDISC \"CD\" short \"CD\"\n" +
+       volume("    ", "CD Volume", "CD", card.otherSteps, 0) +
+       "    control MUTE \"CD Mute\" short \"Mute\" max 1 uniform value 0\n";
+  if (card.fullCard)
+    f += "  source SRC_LINE \"Line\" short \"Line\"\n" + volume("    ", "Line Volume", "Line", 32, 0) +
+         "    control MUTE \"Line Mute\" short \"Mute\" max 1 uniform value 0\n"
+         "  source SRC_MICROPHONE \"Mic\" short \"Mic\" channels 1\n" +
+         volume("    ", "Mic Volume", "Mic", 32, 0) +
+         "    control MUTE \"Mic Mute\" short \"Mute\" max 1 value 0\n"
+         "destination DST_WAVEIN \"Capture\" short \"Capture\"\n" +
+         volume("  ", "Capture Volume", "Capture", 64, 32767) +
+         "  source SRC_MICROPHONE \"Mic\" short \"Mic\" channels 1\n" +
+         volume("    ", "Mic Capture Volume", "Mic", 32, 0) +
+         "    control ONOFF \"Mic Capture Switch\" short \"Mic\" max 1 value 1\n";
+  return f;
+}
+
+const std::string DefaultMixerFixture = SimulatedCardFixture(
+    {"The simulated sound card.", "Sonavel Simulated Mixer", 100, 52428, 100, 52428, 32, true});
 
 namespace {
 

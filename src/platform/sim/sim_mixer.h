@@ -34,7 +34,19 @@ std::vector<MixerTopology> LoadMixerFixture(const std::string& path);
 
 // The fixture of the simulated mixer when no other is given: one stereo card with master,
 // tone controls, wave, CD, line and microphone sources, and a recording side.
-extern const char* const DefaultMixerFixture;
+// The simulated sound cards: a speaker destination with master volume and mute, PCM and CD
+// sources; the full card adds bass, treble, line, microphone and a capture destination.
+struct SimulatedCard {
+  std::string comment;  // the first line, without its "# "
+  std::string name;
+  uint32_t masterSteps, masterValue;
+  uint32_t pcmSteps, pcmValue;
+  uint32_t otherSteps;  // the CD volume's
+  bool fullCard;
+};
+std::string SimulatedCardFixture(const SimulatedCard& card);
+
+extern const std::string DefaultMixerFixture;
 
 class SimMixer : public TopologyMixerDriver {
  public:

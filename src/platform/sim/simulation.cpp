@@ -11,19 +11,9 @@
 
 namespace sonavel {
 
-const char* const FullScaleMixerFixture =
-    R"(# A simulated sound card whose master and wave volumes reach full scale in whole steps.
-device "Sonavel Full-Scale Mixer" version 1.0
-destination DST_SPEAKERS "Master" short "Master"
-  control VOLUME "Master Volume" short "Master" min 0 max 65535 steps 255 value 65535
-  control MUTE "Master Mute" short "Mute" max 1 uniform value 0
-  source SRC_WAVEOUT "PCM" short "PCM"
-    control VOLUME "PCM Volume" short "PCM" max 65535 steps 255 value 65535
-    control MUTE "PCM Mute" short "Mute" max 1 uniform value 0
-  source SRC_COMPACTDISC "CD" short "CD"
-    control VOLUME "CD Volume" short "CD" max 65535 steps 255 value 0
-    control MUTE "CD Mute" short "Mute" max 1 uniform value 0
-)";
+const std::string FullScaleMixerFixture = SimulatedCardFixture(
+    {"A simulated sound card whose master and wave volumes reach full scale in whole steps.",
+     "Sonavel Full-Scale Mixer", 255, 65535, 255, 65535, 255, false});
 
 CalibrationTable FullScaleCalibration(const MixerControls& controls, bool useEndpointVolume) {
   CalibrationTable table{};

@@ -18,7 +18,7 @@ namespace sonavel {
 
 // A sound card whose master and wave controls reach full scale in whole steps (255 steps of 257),
 // so that a calibration at their full step counts makes the level chain exact.
-extern const char* const FullScaleMixerFixture;
+extern const std::string FullScaleMixerFixture;
 
 // The calibration that makes the chain exact on `controls`: WaveLevel and MasterLevel at the
 // controls' step counts (1000 for the endpoint volume), LevelOffset 0, for every entry 1..11.
