@@ -1,4 +1,5 @@
-# Fails the build when a core file includes a Qt, sound-system, joystick or other driver header.
+# Fails the build when a file of a core folder (src/core and the subsystem folders, see
+# SonavelSources.cmake) includes a Qt, sound-system, joystick or other driver header.
 separate_arguments(file_list UNIX_COMMAND "${FILES}")
 set(bad "")
 foreach(f IN LISTS file_list)

@@ -60,7 +60,7 @@ void ReadCal(const std::string& Filename, CalibrationTable& CalibrationData, Cal
   if (!content) throw SonavelError(InvalidCalibrationText);
   header = content->Header;
   for (int32_t e = 0; e < EarCount; ++e)
-    for (int32_t k = 0; k < 11; ++k) CalibrationData[e][k + 1] = content->Entries[e][k];
+    for (int32_t k = 0; k < MeasuredSlotCount; ++k) CalibrationData[e][k + 1] = content->Entries[e][k];
   CalibrationLoaded = true;
 }
 
@@ -76,7 +76,7 @@ std::string CalibrationFileBytes(const CalibrationHeader& h, const CalibrationTa
        {&h.Person, &h.Headphones, &h.Soundcard, &h.Comment, &h.CalibrationDate, &h.CalibrationTime})
     PutCountedText(out, FileText(*text));
   for (const auto& ear : table)
-    for (int32_t k = 1; k <= 11; ++k) {
+    for (int32_t k = 1; k <= MeasuredSlotCount; ++k) {
       const CalibrationEntry& e = ear[k];
       PutI32(out, e.WaveLevel);
       PutI32(out, e.MasterLevel);

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "calibration/calibration_data.h"
-#include "core/state.h"
 #include "files/atomic_file.h"
+#include "session/state.h"
 
 namespace sonavel {
 
@@ -27,7 +27,7 @@ struct CalibrationHeader {
 };
 
 // Entries 1..11 of each ear, as stored.
-using CalibrationFileEntries = std::array<std::array<CalibrationEntry, 11>, EarCount>;
+using CalibrationFileEntries = std::array<std::array<CalibrationEntry, MeasuredSlotCount>, EarCount>;
 
 struct CalibrationFileContent {
   CalibrationHeader Header;

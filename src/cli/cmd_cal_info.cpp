@@ -34,7 +34,7 @@ int RunCalInfo(const std::vector<std::string>& args, Io& io) {
     for (const auto& [name, text] : texts) io.out << name << ": " << *text << "\n";
     io.out << "ear\tHz\tWaveLevel\tMasterLevel\tGainLevel\tLevelOffset\n";
     for (int32_t e = 0; e < EarCount; ++e)
-      for (int32_t k = 1; k <= 11; ++k) {
+      for (int32_t k = 1; k <= MeasuredSlotCount; ++k) {
         const CalibrationEntry& c = state.CalibrationData[e][k];
         io.out << e << "\t" << state.FrequencyTable[k] << "\t" << c.WaveLevel << "\t" << c.MasterLevel << "\t"
                << c.GainLevel << "\t" << FormatDecimal(c.LevelOffset, '.') << "\n";
@@ -47,7 +47,7 @@ int RunCalInfo(const std::vector<std::string>& args, Io& io) {
   json += "\"entries\": [";
   for (int32_t e = 0; e < EarCount; ++e) {
     json += e > 0 ? ", [" : "[";
-    for (int32_t k = 1; k <= 11; ++k) {
+    for (int32_t k = 1; k <= MeasuredSlotCount; ++k) {
       const CalibrationEntry& c = state.CalibrationData[e][k];
       json += (k > 1 ? ", " : "") + std::string("{\"WaveLevel\": ") + std::to_string(c.WaveLevel) +
               ", \"MasterLevel\": " + std::to_string(c.MasterLevel) +

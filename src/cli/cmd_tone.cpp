@@ -6,8 +6,8 @@
 #include "audio/wav_file.h"
 #include "cli/cli.h"
 #include "core/error.h"
-#include "core/state.h"
 #include "files/atomic_file.h"
+#include "session/state.h"
 
 namespace sonavel::cli {
 

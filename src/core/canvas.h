@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/settings.h"
+#include "core/colour.h"
 
 namespace sonavel {
 

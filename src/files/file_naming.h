@@ -6,8 +6,8 @@
 #include <string>
 
 #include "core/regional.h"
-#include "core/state.h"
 #include "hearingtest/audiogram.h"
+#include "session/state.h"
 #include "settings/settings.h"
 
 namespace sonavel {

@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "core/regional.h"
-#include "core/state.h"
 #include "files/atomic_file.h"
 #include "hearingtest/audiogram.h"
+#include "session/state.h"
 
 namespace sonavel {
 

@@ -22,6 +22,12 @@ constexpr int32_t RepeatSlot = 12;
 // Record slots 0..11: record slot r holds frequency slot r + 1.
 constexpr int32_t RecordSlotCount = 12;
 constexpr int32_t RepeatRecordSlot = 11;
+// The measured frequencies: frequency slots 1..11, record slots 0..10.
+constexpr int32_t MeasuredSlotCount = 11;
+constexpr int32_t RecordSlotOf(int32_t frequencySlot) { return frequencySlot - 1; }
+// The 1 kHz measurement that the repeat is compared with.
+constexpr int32_t Slot1000 = 5;
+constexpr int32_t RecordSlot1000 = RecordSlotOf(Slot1000);
 // Elements of a reversal row: 0 = count N, 1..20 = entries, 21 = spread.
 constexpr int32_t ReverseRowSize = 22;
 constexpr int32_t MaxReversalEntries = 20;
@@ -46,6 +52,9 @@ static_assert(sizeof(bool) == 1);
 static_assert(sizeof(TestProperties) == 27);
 
 using ReverseRow = std::array<int32_t, ReverseRowSize>;
+
+// A measured row whose reversals spread wider than SpreadLimit: a retest measures it again.
+inline bool SpreadTooWide(const ReverseRow& row) { return row[0] > 0 && row[SpreadElement] > SpreadLimit; }
 
 struct PatientFile {
   std::array<std::array<ReverseRow, RecordSlotCount>, EarCount> Reverse{};

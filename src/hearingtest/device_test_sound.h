@@ -3,10 +3,10 @@
 #pragma once
 
 #include "audio/tone_output.h"
-#include "core/devices.h"
-#include "core/state.h"
 #include "hearingtest/test_sound.h"
 #include "mixer/mixer_discovery.h"
+#include "session/devices.h"
+#include "session/state.h"
 
 namespace sonavel {
 

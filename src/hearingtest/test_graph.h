@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/canvas.h"
-#include "core/state.h"
+#include "session/state.h"
 
 namespace sonavel {
 

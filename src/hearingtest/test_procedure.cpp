@@ -81,7 +81,8 @@ void TestProcedure::DrawTraceTo(int32_t presentation, int32_t y) {
   // The history holds 201 points; later points of a slot are neither kept nor drawn.
   if (presentation < 1 || presentation >= TraceHistorySize) return;
   Canvas& graph = testWindow_.Graph();
-  graph.MoveTo(TraceX(presentation - 1, state_.Run.TracePixelStep), state_.Run.TraceHistory[presentation - 1]);
+  graph.MoveTo(TraceX(presentation - 1, state_.Run.TracePixelStep),
+               state_.Run.TraceHistory[presentation - 1]);
   graph.LineTo(TraceX(presentation, state_.Run.TracePixelStep), y);
   state_.Run.TraceHistory[presentation] = y;
 }
@@ -136,7 +137,8 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
 
   // Output preparation.
   sound_.PrepareSoundCard();
-  for (int32_t e = 0; e < EarCount; ++e) state_.CalibrationData[e][RepeatSlot] = state_.CalibrationData[e][5];
+  for (int32_t e = 0; e < EarCount; ++e)
+    state_.CalibrationData[e][RepeatSlot] = state_.CalibrationData[e][Slot1000];
   bool deviceFailed = !sound_.OpenToneOutput(state_.Settings.WaveOutDevice);
   state_.Run.CurrentLevel = InternalLevel(in.LevelStart);
 
@@ -204,7 +206,8 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
         up = !up;
         n += 1;
         if (s > 0 && n <= MaxReversalEntries)
-          state_.CurrentAudiogram.Reverse[ear][s - 1][n] = RoundHalfEven32(HearingLevel(state_.Run.CurrentLevel));
+          state_.CurrentAudiogram.Reverse[ear][s - 1][n] =
+              RoundHalfEven32(HearingLevel(state_.Run.CurrentLevel));
         if (state_.Run.CurrentLevel > 0) state_.Run.CurrentLevel = InternalLevel(in.LevelStart);
         slotEnded = (s > 0 && (timeUp || n >= in.ReverseTarget)) || state_.AbortRequested || ceiling;
       }
@@ -223,6 +226,8 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
           counted[0] = n;
           state_.CurrentAudiogram.Threshold[ear][s - 1] = ThresholdOfRow(counted, reject1st);
           row[SpreadElement] = SpreadOf(row, first, n);
+          // The end message's list: spreads too wide only, "Hz(L); " without a blank; the
+          // results window lists every inaccurate result (RetestText).
           if (row[SpreadElement] > SpreadLimit)
             retestList += std::to_string(state_.FrequencyTable[s]) + (ear == 0 ? "Hz(L); " : "Hz(R); ");
           row[0] = n;
@@ -314,7 +319,8 @@ void TestProcedure::NewTest1Click() {
   TestProperties props;
   for (int32_t e = 0; e < EarCount; ++e) {
     props.RunThisFreq[e][TrialSlot] = state_.Settings.Trial;
-    for (int32_t s = 1; s <= 11; ++s) props.RunThisFreq[e][s] = FrequencyCheck(state_.Settings, s);
+    for (int32_t s = 1; s <= MeasuredSlotCount; ++s)
+      props.RunThisFreq[e][s] = FrequencyCheck(state_.Settings, s);
     props.RunThisFreq[e][RepeatSlot] = state_.Settings.Retest;
   }
   props.Retest = false;
@@ -330,7 +336,7 @@ void TestProcedure::Retest1Click() {
     for (int32_t e = 0; e < EarCount; ++e)
       for (int32_t r = 0; r < RecordSlotCount; ++r) {
         const ReverseRow& row = state_.CurrentAudiogram.Reverse[e][r];
-        if (row[0] > 0 && row[SpreadElement] > SpreadLimit) {
+        if (SpreadTooWide(row)) {
           props.RunThisFreq[e][r + 1] = true;
           any = true;
         }

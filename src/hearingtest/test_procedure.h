@@ -9,9 +9,9 @@
 
 #include "core/host.h"
 #include "core/regional.h"
-#include "core/state.h"
 #include "hearingtest/test_sound.h"
 #include "hearingtest/test_views.h"
+#include "session/state.h"
 
 namespace sonavel {
 

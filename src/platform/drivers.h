@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "core/devices.h"
 #include "core/host.h"
+#include "session/devices.h"
 
 namespace sonavel {
 

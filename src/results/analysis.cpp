@@ -66,7 +66,7 @@ int32_t Category(const PatientFile& audiogram, const Date& dateOfBirth, const Re
 bool InaccurateResult(const PatientFile& audiogram, int32_t ear, int32_t slot, int32_t minReversals) {
   const ReverseRow& row = audiogram.Reverse[ear][slot];
   if (row[0] <= 0) return false;
-  if (row[SpreadElement] > SpreadLimit) return true;
+  if (SpreadTooWide(row)) return true;
   return row[0] < minReversals;
 }
 

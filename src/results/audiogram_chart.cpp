@@ -6,12 +6,13 @@
 #include "core/rounding.h"
 #include "results/analysis.h"
 #include "results/date_label.h"
+#include "results/results_summary.h"
 
 namespace sonavel {
 
 namespace {
 
-constexpr int32_t ChartSlots = 11;  // record slots 0..10; the 1 kHz repeat is never a column
+constexpr int32_t ChartSlots = MeasuredSlotCount;  // record slots 0..10; the 1 kHz repeat is never a column
 
 // A rounded pixel coordinate. Levels read from a file can be anything; far outside the area they
 // are held at a distance that cannot overflow when the rules add a few pixels to them.
@@ -127,7 +128,7 @@ std::string pbxAudiogramPaint(Canvas& chart, Canvas& thresholdRow, const AppStat
   // Hatching over columns without a result of this ear or with an inaccurate one.
   if (s.MarkSuspicious) {
     // The dialog keeps the field a whole number; while it is being edited, the default holds.
-    const int32_t minReversals = ParseWholeNumber(s.ReverseEdit).value_or(6);
+    const int32_t minReversals = MinReversalsOf(s);
     for (int32_t i = 0; i < 2; ++i) {
       chart.SetPenColour(colours[ColourAxesGrid]);
       chart.SetBrush(BrushStyle::ForwardDiagonal, colours[ColourAxesGrid]);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/canvas.h"
-#include "core/state.h"
+#include "session/state.h"
 
 namespace sonavel {
 

@@ -24,7 +24,9 @@ std::string CategoryText(int32_t category) {
   return "Hörkategorie kann nicht berechnet werden.";
 }
 
-int32_t MinReversalsOf(const SettingsRecord& s) { return ParseWholeNumber(s.ReverseEdit).value_or(6); }
+int32_t MinReversalsOf(const SettingsRecord& s) {
+  return ParseWholeNumber(s.ReverseEdit).value_or(DefaultMinReversals);
+}
 
 std::vector<std::pair<int32_t, int32_t>> InaccurateSlots(const PatientFile& a, int32_t minReversals) {
   std::vector<std::pair<int32_t, int32_t>> slots;
@@ -34,6 +36,9 @@ std::vector<std::pair<int32_t, int32_t>> InaccurateSlots(const PatientFile& a, i
   return slots;
 }
 
+// The results window's list: every inaccurate result (too wide a spread or too few reversals),
+// "Hz (L); " with a blank. The test procedure's end message lists only the spreads too wide,
+// written "Hz(L); " (TestProcedure::RunTest); both are the system's texts.
 std::string RetestText(const PatientFile& a, const FrequencyTableType& table, int32_t minReversals) {
   const auto slots = InaccurateSlots(a, minReversals);
   if (slots.empty()) return "Alle Ergebnisse liegen innerhalb der Toleranzgrenzen für Genauigkeit.";
@@ -46,8 +51,9 @@ std::string RetestText(const PatientFile& a, const FrequencyTableType& table, in
 std::string DeviationText(const PatientFile& a) {
   // Without a first 1 kHz result there is nothing to deviate from: the difference to the
   // NoResult marker would be shown as if it were a measured deviation.
-  if (!a.HasResult(LeftEar, RepeatRecordSlot) || !a.HasResult(LeftEar, 4)) return "";
-  const int64_t deviation = int64_t{a.Threshold[LeftEar][RepeatRecordSlot]} - a.Threshold[LeftEar][4];
+  if (!a.HasResult(LeftEar, RepeatRecordSlot) || !a.HasResult(LeftEar, RecordSlot1000)) return "";
+  const int64_t deviation =
+      int64_t{a.Threshold[LeftEar][RepeatRecordSlot]} - a.Threshold[LeftEar][RecordSlot1000];
   return "Die Hörschwelle der Wiederholungsmessung bei 1kHz weicht von der ersten Messung um " +
          std::to_string(deviation) + "dB ab.";
 }

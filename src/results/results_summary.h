@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/regional.h"
-#include "core/state.h"
 #include "hearingtest/audiogram.h"
+#include "session/state.h"
 #include "settings/settings.h"
 
 namespace sonavel {

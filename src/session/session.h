@@ -10,14 +10,14 @@
 
 #include "audio/tone_output.h"
 #include "calibration/calibration_file.h"
-#include "core/devices.h"
 #include "core/host.h"
 #include "core/regional.h"
-#include "core/state.h"
 #include "hearingtest/device_test_sound.h"
 #include "hearingtest/test_procedure.h"
 #include "hearingtest/test_views.h"
 #include "mixer/mixer_discovery.h"
+#include "session/devices.h"
+#include "session/state.h"
 #include "settings/key_store.h"
 #include "settings/registry.h"
 

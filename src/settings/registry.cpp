@@ -1,6 +1,7 @@
 #include "settings/registry.h"
 
 #include "core/error.h"
+#include "hearingtest/audiogram.h"
 
 namespace sonavel {
 
@@ -123,9 +124,10 @@ bool LoadField(RegistryKey& key, SettingsRecord& s, const RegistryField& f, Sett
     field = value;
     // While Retest is on, Check1000 is on, whatever the key says about it: a 1 kHz repeat
     // without the first 1 kHz measurement would have nothing to be compared with.
-    if (f.Boolean == &S::Retest && value && !s.Check1000) {
-      s.Check1000 = true;
-      followUp.SettingChanged(Fields[4]);
+    if (f.Boolean == &S::Retest) {
+      const bool check1000 = s.Check1000;
+      ApplyRetestRule(s);
+      if (s.Check1000 != check1000) followUp.SettingChanged(Fields[Slot1000 - 1]);
     }
     if (changed) followUp.SettingChanged(f);
     return true;

@@ -7,20 +7,9 @@
 #include <cstdint>
 #include <string>
 
-namespace sonavel {
+#include "core/colour.h"
 
-// Colour values: 0x00BBGGRR for a fixed colour, 0xFF000000 + index for a system colour.
-using Colour = uint32_t;
-constexpr Colour SystemColourFlag = 0xFF000000u;
-constexpr Colour ColourButtonFace = 0xFF00000Fu;
-constexpr Colour ColourNavy = 0x00800000u;
-constexpr Colour ColourMaroon = 0x00000080u;
-constexpr Colour ColourGrey = 0x00808080u;
-constexpr Colour ColourOlive = 0x00008080u;
-constexpr Colour ColourBlue = 0x00FF0000u;
-constexpr Colour ColourRed = 0x000000FFu;
-constexpr Colour ColourWhite = 0x00FFFFFFu;
-constexpr Colour ColourBlack = 0x00000000u;
+namespace sonavel {
 
 // Indexes of GraphColours.
 enum GraphColourIndex : int32_t {
@@ -107,6 +96,9 @@ bool FrequencyCheck(const SettingsRecord& s, int32_t frequencySlot);
 // on and locked. Turning Retest off unlocks Check1000 and leaves its value. Returns whether
 // Check1000 may be edited.
 bool ApplyRetestRule(SettingsRecord& s);
+
+// The reversals a result needs to count as accurate while "Min. Reversals" holds no number.
+constexpr int32_t DefaultMinReversals = 6;
 
 // The response input is the joystick only when rdoJoystick is set; otherwise the CTRL key,
 // whatever rdoCTRL holds.

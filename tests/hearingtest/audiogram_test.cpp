@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "core/state.h"
+#include "session/state.h"
 
 namespace sonavel {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "core/state.h"
 #include "hearingtest/test_sound.h"
 #include "platform/sim/buffer_analysis.h"
 #include "platform/sim/sim_host.h"
+#include "session/state.h"
 
 namespace sonavel::test {
 
@@ -47,7 +47,8 @@ class FakeSound : public TestSound {
       failure_ = "Puffer abgelehnt";
       return false;
     }
-    Played.push_back({state_.Run.CurrentEar, 0, state_.Run.CurrentLevel + 70, buffer.FrameCount(), host_.Seconds()});
+    Played.push_back(
+        {state_.Run.CurrentEar, 0, state_.Run.CurrentLevel + 70, buffer.FrameCount(), host_.Seconds()});
     Played.back().frequency = static_cast<int32_t>(std::lround(AnalyseBuffer(buffer.Bytes()).frequency));
     doneAt_ = host_.Seconds() + static_cast<double>(buffer.FrameCount()) / 44100.0;
     playing_ = true;

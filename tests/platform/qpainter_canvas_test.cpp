@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/state.h"
 #include "results/audiogram_chart.h"
+#include "session/state.h"
 
 namespace sonavel {
 namespace {

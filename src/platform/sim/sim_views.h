@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/canvas.h"
-#include "core/state.h"
 #include "hearingtest/test_procedure.h"
 #include "hearingtest/test_views.h"
+#include "session/state.h"
 
 namespace sonavel {
 

@@ -18,7 +18,7 @@ const std::string FullScaleMixerFixture = SimulatedCardFixture(
 CalibrationTable FullScaleCalibration(const MixerControls& controls, bool useEndpointVolume) {
   CalibrationTable table{};
   for (auto& ear : table)
-    for (int32_t s = 1; s <= 11; ++s) {
+    for (int32_t s = 1; s <= MeasuredSlotCount; ++s) {
       ear[s].WaveLevel = static_cast<int32_t>(controls.WaveVolume.Steps);
       ear[s].MasterLevel = useEndpointVolume ? 1000 : static_cast<int32_t>(controls.MasterVolume.Steps);
       ear[s].LevelOffset = 0;

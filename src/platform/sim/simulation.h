@@ -9,9 +9,9 @@
 
 #include "calibration/calibration_data.h"
 #include "core/regional.h"
-#include "core/state.h"
 #include "mixer/mixer_discovery.h"
 #include "platform/sim/sim_listener.h"
+#include "session/state.h"
 #include "settings/key_store.h"
 
 namespace sonavel {
