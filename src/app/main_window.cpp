@@ -156,6 +156,7 @@ THelpWindow& TfrmMain::HelpWindow() {
   if (!help_) {
     help_ = std::make_unique<THelpWindow>(HelpDirectory());
     help_->setFont(DesktopFont(14));
+    help_->move(frameGeometry().center() - help_->rect().center());
   }
   return *help_;
 }
@@ -620,6 +621,7 @@ void TfrmMain::Emailtheauthor1Click() {
 
 void TfrmMain::About1Click() {
   setEnabled(false);
+  about_->move(frameGeometry().center() - about_->rect().center());
   about_->show();
   about_->raise();
   about_->activateWindow();

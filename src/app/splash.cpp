@@ -1,14 +1,30 @@
 #include "app/splash.h"
 
-#include <QBitmap>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 
 #include "app/pictures.h"
 
 namespace sonavel {
+
+QRegion RegionOutsideColour(const QImage& image, QRgb colour) {
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  QRegion region;
+  for (int y = 0; y < rgb.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+    int x = 0;
+    while (x < rgb.width()) {
+      while (x < rgb.width() && (line[x] & 0xFFFFFF) == (colour & 0xFFFFFF)) ++x;
+      const int start = x;
+      while (x < rgb.width() && (line[x] & 0xFFFFFF) != (colour & 0xFFFFFF)) ++x;
+      if (x > start) region += QRect(start, y, x - start, 1);
+    }
+  }
+  return region;
+}
 
 TSplash::TSplash(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
@@ -16,9 +32,7 @@ TSplash::TSplash(QWidget* parent)
   picture_ = SplashPicture();
   setFixedSize(picture_.size());
   // White is the see-through colour: the window takes the shape of the picture.
-  const QImage mask = picture_.convertToFormat(QImage::Format_RGB32)
-                          .createMaskFromColor(qRgb(255, 255, 255), Qt::MaskOutColor);
-  setMask(QBitmap::fromImage(mask));
+  setMask(RegionOutsideColour(picture_, qRgb(255, 255, 255)));
 
   label_ = new QLabel(QStringLiteral("Hörtest"), this);
   label_->setObjectName(QStringLiteral("lblTitle"));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 #include "core/host.h"
@@ -10,6 +11,9 @@
 class QLabel;
 
 namespace sonavel {
+
+// The pixels of the image that are not of the colour, as a region (the shape of a window).
+QRegion RegionOutsideColour(const QImage& image, QRgb colour);
 
 class TSplash : public QWidget {
   Q_OBJECT
