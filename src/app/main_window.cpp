@@ -556,7 +556,9 @@ std::optional<FileChoice> TfrmMain::AskFile(const FileDialogRequest& r) {
   dialog.setOption(QFileDialog::ReadOnly, false);
   if (!r.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(r.DefaultSuffix);
   if (!r.SuggestedName.isEmpty()) dialog.selectFile(r.SuggestedName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const int result = dialog.exec();
+  activateWindow();
+  if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const int type = static_cast<int>(r.Filters.indexOf(dialog.selectedNameFilter())) + 1;
   return FileChoice{dialog.selectedFiles().front(), type > 0 ? type : 1};
 }

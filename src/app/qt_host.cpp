@@ -121,6 +121,8 @@ int32_t QtHost::Run(QMessageBox& box, QCheckBox* checkBox) {
   if (AnswerHook) return AnswerHook(box, checkBox);
   if (parent_) box.setWindowModality(Qt::WindowModal);
   box.exec();
+  // The window the box belonged to takes the keyboard again (its shortcuts need it active).
+  if (parent_ && parent_->isVisible()) parent_->activateWindow();
   QAbstractButton* clicked = box.clickedButton();
   if (!clicked) {
     // Closed with Escape or the close box: the box's escape button, else Cancel.
