@@ -1,0 +1,40 @@
+// sonavel: the desktop audiometer.
+#include <QApplication>
+#include <QIcon>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "app/version.h"
+#include "core/error.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(sonavel::ProductName));
+  QApplication::setApplicationVersion(QString::fromUtf8(sonavel::ProductVersion));
+  QApplication::setDesktopFileName(QStringLiteral("sonavel"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/sonavel.svg")));
+
+  sonavel::ProgramOptions options;
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) {
+    // Only a leading option is the program's; everything else is the command line, as typed.
+    if (arguments.empty() && std::strcmp(argv[i], "--no-splash") == 0) {
+      options.Splash = false;
+      continue;
+    }
+    arguments.emplace_back(argv[i]);
+  }
+
+  try {
+    sonavel::Program program(options);
+    program.Start(arguments);
+    return QApplication::exec();
+  } catch (const sonavel::SonavelError& e) {
+    // Nothing to start on (an unknown SONAVEL_AUDIO, a broken mixer fixture).
+    sonavel::QtHost host;
+    host.MessageBox(e.what(), "Sonavel", sonavel::MessageIcon::Error, sonavel::ButtonOk);
+    return 1;
+  }
+}

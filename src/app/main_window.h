@@ -1,0 +1,188 @@
+// The main window: the audiogram chart and threshold row, the personal-data fields, the menus
+// with their enabling rules and shortcuts, the file commands, help and the about window. It
+// owns the session that the commands work on.
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/hidden_test_window.h"
+#include "app/menu_enabling.h"
+#include "core/devices.h"
+#include "core/host.h"
+#include "core/regional.h"
+#include "hearingtest/test_views.h"
+#include "session/session.h"
+#include "settings/key_store.h"
+#include "settings/registry.h"
+
+class QAction;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+
+namespace sonavel {
+
+class ScreenSaverInhibitor;
+class TfrmAbout;
+class THelpWindow;
+class TfrmMain;
+
+// What the main window is built from. Everything named here must outlive the window.
+struct MainWindowWiring {
+  Devices devices;
+  bool useEndpointVolume = false;  // what the drivers found
+  Host& host;
+  KeyStore& keyStore;
+  RegionalFormat regional;
+};
+
+// A drawing area of the chart: pbxAudiogram or pbxResults. Painting either draws both.
+class AudiogramBox : public QWidget {
+  Q_OBJECT
+ public:
+  AudiogramBox(TfrmMain& owner, bool isChart, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  TfrmMain& owner_;
+  bool isChart_;
+};
+
+// A file picked in a file dialog, with the index (from 1) of the chosen file type.
+struct FileChoice {
+  QString FileName;
+  int32_t FileType = 1;
+};
+struct FileDialogRequest {
+  bool Save = false;
+  QString Title;
+  QStringList Filters;
+  QString Directory;
+  QString SuggestedName;
+  QString DefaultSuffix;
+};
+
+class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver {
+  Q_OBJECT
+ public:
+  explicit TfrmMain(const MainWindowWiring& wiring, QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  Session& GetSession() { return *session_; }
+  AppState& State() { return session_->State; }
+
+  // Start-up, in the program's order: FormCreate (no wave device, the command line), the
+  // settings load with the first-start sequence, the calibration of the command line or the
+  // settings.
+  void FormCreate(const std::vector<std::string>& arguments);
+  void LoadSettings(const std::string& keyFirstPath);
+  void LoadStartupCalibration();
+
+  // MainWindowView.
+  void RepaintAudiogram() override;
+  void SetEnabled(bool enabled) override { setEnabled(enabled); }
+
+  // The commands.
+  void New1Click();
+  void Open1Click();
+  void Save1Click();
+  void LoadCalibration1Click();
+  void MainHelp1Click() { host_.OpenHelp(1); }
+  void Emailtheauthor1Click();
+  void About1Click();
+  // Evaluates the enabling of every menu item (done as each menu opens).
+  void UpdateMenus();
+
+  // The window's caption as the rules set it.
+  QString CaptionText() const;
+  // The chart images last drawn (for printing and tests).
+  const QImage& ChartImage() const { return chartImage_; }
+  const QImage& ThresholdRowImage() const { return rowImage_; }
+  void PaintChartImages();
+
+  // Seams for tests and scripted runs: the file dialogs and the URL opener.
+  std::function<std::optional<FileChoice>(const FileDialogRequest&)> FileDialogHook;
+  std::function<bool(const QUrl&)> UrlOpener;
+  // Where the help window shows topics (the host's OpenHelp is wired to it by the program).
+  THelpWindow& HelpWindow();
+  TfrmAbout& AboutWindow() { return *about_; }
+  ScreenSaverInhibitor& ScreenSaver() { return *screenSaver_; }
+
+  // The closing of the main window was asked for (the program ends once a running test stopped).
+  bool CloseRequested() const { return closeRequested_; }
+  bool WaveDevicePresent() const { return waveDevicePresent_; }
+
+  // The widgets, named as the system names them.
+  QWidget* Client;
+  QGroupBox *grpGraph, *grpThreshold, *grpData;
+  AudiogramBox *pbxAudiogram, *pbxResults;
+  QLabel *lblDateTime, *lblCalFilename;
+  QLabel *lblFirstName, *lblLastName, *lblOrganisation, *lblReferenceNumber, *lblDOB, *lblComment;
+  QLineEdit *txtFirstName, *txtLastName, *txtOrganisation, *txtReferenceNumber, *txtComment;
+  QDateEdit* dtpDOB;
+  QMenu *File1, *Calibration2, *Test1, *Help1, *PopupMenu1;
+  QAction *New1, *Open1, *Save1, *Print1, *PrinterSetup1, *Options1, *Exit1;
+  QAction *EarCalibration1, *LoadCalibration1, *CheckorRecalibratebyEar1, *CalInfo1, *TestCompatibility1;
+  QAction *NewTest1, *Retest1, *ViewResults1;
+  QAction *MainHelp1, *Gettingstarted1, *FAQ1, *Emailtheauthor1, *About1;
+  QAction *Retest2, *ViewResults2, *SaveAs1, *GraphSettings1;
+
+  // The windows of the later commands that exist; their menu items follow.
+  AvailableWindows Windows;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend class AudiogramBox;
+  class FollowUp;
+
+  void BuildLayout();
+  void BuildMenus();
+  void SetGermanCaptions();
+  void FormResize(int clientWidth, int clientHeight);
+  void NameChanged();
+  void PersonalFieldsFromState();
+  void ApplyMainWindowColour(Colour colour);
+  std::optional<FileChoice> AskFile(const FileDialogRequest& request);
+  void AfterAudiogramChange();
+
+  // RunObserver: the screen saver stays off while a run goes on.
+  void RunStarted(const TestProperties& props, bool autoRetest) override;
+  void PresentationStarted(int32_t ear, int32_t frequencySlot, double levelHL) override;
+  void RunEnded(bool aborted) override;
+
+  Host& host_;
+  KeyStore& keys_;
+  Devices devices_;
+  bool useEndpointVolume_;
+  HiddenTestWindow testWindow_;
+  std::unique_ptr<Session> session_;
+  std::unique_ptr<FollowUp> followUp_;
+  // Windows of their own, not children: a disabled main window must not disable them.
+  std::unique_ptr<TfrmAbout> about_;
+  std::unique_ptr<THelpWindow> help_;
+  ScreenSaverInhibitor* screenSaver_;
+  QImage chartImage_, rowImage_;
+  QString workingDirectory_;
+  bool waveDevicePresent_ = true;
+  bool closeRequested_ = false;
+  bool fillingFields_ = false;
+};
+
+}  // namespace sonavel
