@@ -16,7 +16,7 @@
 
 #include "app/hidden_test_window.h"
 #include "app/menu_enabling.h"
-#include "core/devices.h"
+#include "session/devices.h"
 #include "core/host.h"
 #include "core/regional.h"
 #include "hearingtest/test_views.h"
