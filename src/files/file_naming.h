@@ -12,6 +12,9 @@
 
 namespace sonavel {
 
+// What the Save command shows when anything in it fails.
+constexpr const char* SaveErrorText = "There was an error trying to save";
+
 // File types of the save dialog.
 constexpr int32_t SaveTypeAudiogram = 1;
 constexpr int32_t SaveTypeText = 2;

@@ -71,8 +71,10 @@ bool Session::SaveAudiogram(const std::string& fileName, int32_t fileType) {
       WriteAsciiFile(fileName, State.CurrentAudiogram, State.Personal, Regional);
     else
       WriteFile(fileName, State.CurrentAudiogram, State.Personal, Regional);
-  } catch (const SonavelError& e) {
-    HostRef.ShowMessage(e.what());
+  } catch (const std::exception&) {
+    // One message for every failure of the command, whatever it was; the previous file stays
+    // whole because the writers replace it only once the new one is complete.
+    HostRef.ShowMessage(SaveErrorText);
     return false;
   }
   return true;

@@ -91,7 +91,8 @@ TEST(Session, EachCommandShowsItsFailureThroughTheHostAndChangesNothing) {
       {"load a calibration that is none", [&](Session& s) { return s.LoadCalibration(junk); },
        "Not a valid Calibration Data File"},
       {"save into a missing folder",
-       [&](Session& s) { return s.SaveAudiogram(dir.File("no/such/folder/a.aud"), 1); }, "a.aud"},
+       [&](Session& s) { return s.SaveAudiogram(dir.File("no/such/folder/a.aud"), 1); },
+       "There was an error trying to save"},
       {"load the settings from no key",
        [&](Session& s) {
          PlainSettingsFollowUp followUp;
