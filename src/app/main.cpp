@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "app/application.h"
 #include "app/program.h"
 #include "app/version.h"
 #include "core/error.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
+  sonavel::Application app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(sonavel::ProductName));
   QApplication::setApplicationVersion(QString::fromUtf8(sonavel::ProductVersion));
   QApplication::setDesktopFileName(QStringLiteral("sonavel"));
