@@ -57,6 +57,15 @@ QLabel* Label(QWidget* parent, const char* name, const char* text = "") {
   return Named(new QLabel(QString::fromUtf8(text), parent), name);
 }
 
+// Push buttons inside the pages get room around their captions, as the dialog's own buttons have.
+void PadButtons(QWidget* root) {
+  for (QPushButton* b : root->findChildren<QPushButton*>()) {
+    if (b->parentWidget() == root) continue;
+    const QSize text = b->fontMetrics().size(Qt::TextShowMnemonic, b->text());
+    b->setMinimumSize(text.width() + 24, std::max(text.height() + 12, 26));
+  }
+}
+
 }  // namespace
 
 Colour ColourOfQColor(const QColor& c) {
@@ -127,6 +136,7 @@ TfrmSettings::TfrmSettings(TfrmMain& main)
 
   BuildPages();
   SetGermanTexts();
+  PadButtons(this);
   Connect();
   SyncControls();
   if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -218,6 +228,8 @@ void TfrmSettings::BuildTestProcedure() {
     (*columns[c].label)->setWordWrap(true);
     (*columns[c].label)->setFixedWidth(60);
     (*columns[c].label)->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    // The captions break after their hyphen: room for both lines.
+    (*columns[c].label)->setMinimumHeight(2 * (*columns[c].label)->fontMetrics().lineSpacing() + 2);
     *columns[c].edit = edit(columns[c].editName);
     auto* cell = new QHBoxLayout;
     cell->setSpacing(3);
@@ -283,6 +295,7 @@ void TfrmSettings::BuildSoundCard() {
   for (QComboBox* c : {WaveOutDevice, MixerDevice}) {
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     c->setMinimumContentsLength(20);
+    c->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   }
   Button2 = Named(new QPushButton(GroupBox3), "Button2");
   devices->addWidget(Label10);
@@ -316,8 +329,9 @@ void TfrmSettings::BuildSoundCard() {
   input->addLayout(state);
   input->addStretch();
 
-  row->addWidget(GroupBox3, 1);
-  row->addWidget(GroupBox7, 1);
+  // The device entries are long (a name of up to 32 characters and the driver version).
+  row->addWidget(GroupBox3, 3);
+  row->addWidget(GroupBox7, 2);
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
