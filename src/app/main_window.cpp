@@ -21,6 +21,7 @@
 #include "app/about_window.h"
 #include "app/help_window.h"
 #include "app/screen_saver.h"
+#include "app/settings_dialog.h"
 #include "app/version.h"
 #include "core/error.h"
 #include "files/file_naming.h"
@@ -140,6 +141,10 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
   about_->setFont(DesktopFont(14));
   connect(about_.get(), &TfrmAbout::HelpRequested, this, [this](int context) { host_.OpenHelp(context); });
   connect(about_.get(), &TfrmAbout::Closed, this, [this] { setEnabled(true); });
+  settings_ = std::make_unique<TfrmSettings>(*this);
+  Windows.Settings = true;
+  connect(Options1, &QAction::triggered, this, [this] { settings_->ShowSettings(); });
+  connect(GraphSettings1, &QAction::triggered, this, [this] { settings_->ShowSettings(PageGraphSettings); });
 
   // The client area of 894 x 603 below the menu bar, centred on the screen.
   const int menuHeight = menuBar()->sizeHint().height();
@@ -470,19 +475,8 @@ void TfrmMain::LoadSettings(const std::string& keyFirstPath) {
       host_.ShowMessage(e.what());
     }
   }
-  try {
-    const RegistryLoadResult loaded = ReadRegistry(keys_, State().Settings, *followUp_, host_);
-    // The selected mixer device opens as the settings window's creation does; a device that is
-    // no longer there is left for the settings window to ask about.
-    Session& s = *session_;
-    s.MixerAccess.CountMixerDevices();
-    if (loaded.MixerDeviceNumber >= 0 &&
-        static_cast<uint32_t>(loaded.MixerDeviceNumber) < s.MixerAccess.MixerDeviceCount)
-      s.OpenMixerDevice(static_cast<uint32_t>(loaded.MixerDeviceNumber));
-  } catch (const SonavelError& e) {
-    // The general error report: the rest of the load is skipped, the program goes on.
-    host_.MessageBox(e.what(), "", MessageIcon::Error, ButtonOk);
-  }
+  // The settings window's creation: the device lists, the load, the mixer device check.
+  settings_->FormCreate();
   RepaintAudiogram();
 }
 

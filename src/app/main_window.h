@@ -35,6 +35,7 @@ namespace sonavel {
 
 class ScreenSaverInhibitor;
 class TfrmAbout;
+class TfrmSettings;
 class THelpWindow;
 class TfrmMain;
 
@@ -119,6 +120,11 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   // Where the help window shows topics (the host's OpenHelp is wired to it by the program).
   THelpWindow& HelpWindow();
   TfrmAbout& AboutWindow() { return *about_; }
+  TfrmSettings& SettingsWindow() { return *settings_; }
+  TestWindowView& TestWindow() { return testWindow_; }
+  // Where the open and save dialogs start; the settings window's "Dateien" page sets it.
+  const QString& WorkingDirectory() const { return workingDirectory_; }
+  void SetWorkingDirectory(const QString& directory) { workingDirectory_ = directory; }
   ScreenSaverInhibitor& ScreenSaver() { return *screenSaver_; }
 
   // The closing of the main window was asked for (the program ends once a running test stopped).
@@ -177,6 +183,7 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   // Windows of their own, not children: a disabled main window must not disable them.
   std::unique_ptr<TfrmAbout> about_;
   std::unique_ptr<THelpWindow> help_;
+  std::unique_ptr<TfrmSettings> settings_;
   ScreenSaverInhibitor* screenSaver_;
   QImage chartImage_, rowImage_;
   QString workingDirectory_;
