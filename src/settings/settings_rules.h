@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "audio/wave_out.h"
-#include "core/state.h"
+#include "session/state.h"
 #include "hearingtest/joystick.h"
 #include "settings/settings.h"
 
