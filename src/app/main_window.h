@@ -33,6 +33,7 @@ class QMenu;
 
 namespace sonavel {
 
+class CalibrationWindows;
 class ScreenSaverInhibitor;
 class TfrmAbout;
 class THelpWindow;
@@ -120,6 +121,7 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   THelpWindow& HelpWindow();
   TfrmAbout& AboutWindow() { return *about_; }
   ScreenSaverInhibitor& ScreenSaver() { return *screenSaver_; }
+  CalibrationWindows& Calibration() { return *calibration_; }
 
   // The closing of the main window was asked for (the program ends once a running test stopped).
   bool CloseRequested() const { return closeRequested_; }
@@ -177,6 +179,7 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   // Windows of their own, not children: a disabled main window must not disable them.
   std::unique_ptr<TfrmAbout> about_;
   std::unique_ptr<THelpWindow> help_;
+  std::unique_ptr<CalibrationWindows> calibration_;
   ScreenSaverInhibitor* screenSaver_;
   QImage chartImage_, rowImage_;
   QString workingDirectory_;
