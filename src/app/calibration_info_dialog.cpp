@@ -81,6 +81,12 @@ void TfrmCalibrationInfo::keyPressEvent(QKeyEvent* event) {
     close();
     return;
   }
+  // Return in a field is the default button OK, as in any dialog.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      event->modifiers() == Qt::NoModifier) {
+    OKSave->click();
+    return;
+  }
   QWidget::keyPressEvent(event);
 }
 

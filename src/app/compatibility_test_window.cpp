@@ -11,8 +11,8 @@ namespace sonavel {
 
 namespace {
 
-constexpr int WindowWidth = 690;
-constexpr int WindowHeight = 520;
+constexpr int WindowWidth = 730;
+constexpr int WindowHeight = 500;
 constexpr int SliderHeight = 200;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -73,7 +73,7 @@ TfrmCompatibilityTest::TfrmCompatibilityTest(const CalibrationWindowContext& con
   Label8->setAlignment(Qt::AlignHCenter);
   Label8->setText(Q(rules_.FrequencyText()));
 
-  const int rx = 416, rw = WindowWidth - rx - 12;
+  const int rx = 408, rw = WindowWidth - rx - 12;
   Label5 = MakeLabel(this, "Label5", "Tonpegel, relativ zum Maximalpegel", QRect(rx, 12, rw, 20));
   Threshold = new QLineEdit(QStringLiteral("0"), this);
   Threshold->setObjectName(QStringLiteral("Threshold"));

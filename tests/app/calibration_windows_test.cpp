@@ -324,7 +324,8 @@ TEST(CalibrationInfo, CancelKeepsTheCalibrationInUse) {
   EXPECT_FALSE(info.Person->isEnabled());
   EXPECT_FALSE(info.Comment->isEnabled());
   EXPECT_EQ(info.DateStamp->text(), "Calibration finished on 01.02.2003 at 04:05:06");
-  info.OKSave->click();
+  QTest::keyClick(&info, Qt::Key_Return);  // OK
+  EXPECT_FALSE(info.isVisible());
   EXPECT_TRUE(rig.Main().isEnabled());
   EXPECT_EQ(s.CalibrationData[0][5].MasterLevel, 4);
 }
