@@ -1,6 +1,7 @@
 // sonavel: the desktop audiometer.
 #include <QApplication>
 #include <QIcon>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/sonavel.svg")));
 
   sonavel::ProgramOptions options;
+  // A simulated sound card of one's own choosing, for scripted runs and screenshots.
+  if (const char* fixture = std::getenv("SONAVEL_MIXER_FIXTURE")) options.Drivers.mixerFixture = fixture;
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) {
     // Only a leading option is the program's; everything else is the command line, as typed.

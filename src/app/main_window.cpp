@@ -19,6 +19,7 @@
 #include <QScreen>
 
 #include "app/about_window.h"
+#include "app/calibration_windows.h"
 #include "app/help_window.h"
 #include "app/screen_saver.h"
 #include "app/settings_dialog.h"
@@ -153,6 +154,7 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   FormResize(ClientWidth, ClientHeight);
+  calibration_ = std::make_unique<CalibrationWindows>(*this);
 }
 
 TfrmMain::~TfrmMain() { session_->Procedure().SetObserver(nullptr); }
@@ -645,6 +647,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   if (!session_->Procedure().Running()) session_->Output.CloseToneOutput();
   if (help_) help_->close();
   about_->hide();
+  calibration_->CloseAll();
   event->accept();
 }
 

@@ -33,6 +33,7 @@ class QMenu;
 
 namespace sonavel {
 
+class CalibrationWindows;
 class ScreenSaverInhibitor;
 class TfrmAbout;
 class TfrmSettings;
@@ -126,6 +127,7 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   const QString& WorkingDirectory() const { return workingDirectory_; }
   void SetWorkingDirectory(const QString& directory) { workingDirectory_ = directory; }
   ScreenSaverInhibitor& ScreenSaver() { return *screenSaver_; }
+  CalibrationWindows& Calibration() { return *calibration_; }
 
   // The closing of the main window was asked for (the program ends once a running test stopped).
   bool CloseRequested() const { return closeRequested_; }
@@ -184,6 +186,7 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   std::unique_ptr<TfrmAbout> about_;
   std::unique_ptr<THelpWindow> help_;
   std::unique_ptr<TfrmSettings> settings_;
+  std::unique_ptr<CalibrationWindows> calibration_;
   ScreenSaverInhibitor* screenSaver_;
   QImage chartImage_, rowImage_;
   QString workingDirectory_;

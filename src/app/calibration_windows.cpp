@@ -1,0 +1,116 @@
+#include "app/calibration_windows.h"
+
+#include <QAction>
+
+#include "app/bio_cal_wizard.h"
+#include "app/calibration_info_dialog.h"
+#include "app/compatibility_test_window.h"
+#include "app/main_window.h"
+
+namespace sonavel {
+
+namespace {
+
+CalibrationWindowContext ContextOf(Session& s) {
+  return {s.State,   s.MixerAccess.Controls, s.DeviceSet.endpointVolume,
+          s.Output,  s.DeviceSet.waveOut,    s.HostRef,
+          s.Regional};
+}
+
+CalibrationHandOver HandOverOf(Session& s) {
+  return {s.WorkingCalibration, s.NewCalibrationPending, s.NewCalibrationDate, s.NewCalibrationTime,
+          s.CalHeader};
+}
+
+}  // namespace
+
+CalibrationWindows::CalibrationWindows(TfrmMain& main) : main_(main) {
+  Session& s = main.GetSession();
+  bioCal_ = std::make_unique<TfrmBioCal>(ContextOf(s), HandOverOf(s));
+  compatibility_ = std::make_unique<TfrmCompatibilityTest>(ContextOf(s));
+  info_ = std::make_unique<TfrmCalibrationInfo>(s);
+  for (QWidget* w : std::initializer_list<QWidget*>{bioCal_.get(), compatibility_.get(), info_.get()}) {
+    w->setFont(main.font());
+    w->setWindowIcon(main.windowIcon());
+  }
+  // The save dialog goes through the main window's seam, so that scripted runs answer it.
+  info_->SaveDialog = [this]() -> std::optional<QString> {
+    if (!main_.FileDialogHook) return info_->RunSaveDialog();
+    const auto choice = main_.FileDialogHook({true,
+                                              QStringLiteral("Save Calibration Data File"),
+                                              {QStringLiteral("Calibration File (*.cal)")},
+                                              QString(),
+                                              QString(),
+                                              QStringLiteral("cal")});
+    if (!choice) return std::nullopt;
+    return choice->FileName;
+  };
+
+  connect(bioCal_.get(), &TfrmBioCal::Closed, this, &CalibrationWindows::BackToMain);
+  connect(bioCal_.get(), &TfrmBioCal::Finished, this, [this] { info_->ShowInfo(); });
+  connect(compatibility_.get(), &TfrmCompatibilityTest::Closed, this, &CalibrationWindows::BackToMain);
+  connect(info_.get(), &TfrmCalibrationInfo::Closed, this, &CalibrationWindows::BackToMain);
+
+  connect(main.EarCalibration1, &QAction::triggered, this, &CalibrationWindows::SubjCal1Click);
+  connect(main.CheckorRecalibratebyEar1, &QAction::triggered, this, &CalibrationWindows::SubjRecal1Click);
+  connect(main.CalInfo1, &QAction::triggered, this, &CalibrationWindows::CalInfo1Click);
+  connect(main.TestCompatibility1, &QAction::triggered, this, &CalibrationWindows::TestCompatibility1Click);
+  main.Windows.Calibration = true;
+  main.Windows.Compatibility = true;
+  main.UpdateMenus();
+}
+
+CalibrationWindows::~CalibrationWindows() = default;
+
+void CalibrationWindows::SubjCal1Click() {
+  if (AskCompatibilityTestFirst(main_.GetSession().HostRef)) {
+    ShowCompatibilityTest(false);
+    return;
+  }
+  StartWizard(true);
+}
+
+void CalibrationWindows::SubjRecal1Click() {
+  // The shortcut reaches this also while the menu item would be disabled.
+  if (!main_.State().CalibrationLoaded) return;
+  StartWizard(false);
+}
+
+void CalibrationWindows::CalInfo1Click() {
+  if (!main_.State().CalibrationLoaded) return;
+  main_.GetSession().NewCalibrationPending = false;
+  main_.setEnabled(false);
+  info_->ShowInfo();
+}
+
+void CalibrationWindows::TestCompatibility1Click() { ShowCompatibilityTest(true); }
+
+void CalibrationWindows::StartWizard(bool FreshCalibration) {
+  // The compatibility test may still be open beside the main window; its tone must not play on
+  // under the wizard's, which uses the same output.
+  if (compatibility_->isVisible()) compatibility_->close();
+  main_.setEnabled(false);
+  bioCal_->Start(FreshCalibration);
+}
+
+void CalibrationWindows::ShowCompatibilityTest(bool disableMain) {
+  if (bioCal_->Rules().IsOpen()) bioCal_->close();
+  if (disableMain) main_.setEnabled(false);
+  compatibility_->ShowTest();
+}
+
+void CalibrationWindows::BackToMain() {
+  // The wizard hands over to the information dialog: the main window stays disabled until that
+  // one closes as well.
+  if (info_->isVisible() || bioCal_->isVisible()) return;
+  main_.setEnabled(true);
+  main_.UpdateMenus();
+  main_.activateWindow();
+}
+
+void CalibrationWindows::CloseAll() {
+  for (QWidget* w : std::initializer_list<QWidget*>{bioCal_.get(), compatibility_.get(), info_.get()})
+    if (w->isVisible()) w->close();
+}
+
+}  // namespace sonavel
