@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/qt_host.h"
 #include "core/error.h"
 
 namespace sonavel {
@@ -35,6 +36,25 @@ TEST(GeneralErrorReport, AnErrorLeftByAHandlerIsShownAndTheEventLoopGoesOn) {
 
   EXPECT_EQ(shown, (std::vector<std::string>{"Die Datei kann nicht gelesen werden",
                                              "Die Datei kann nicht gelesen werden"}));
+}
+
+}  // namespace
+}  // namespace sonavel
+
+namespace sonavel {
+namespace {
+
+TEST(RegionalFormatFromSystem, TheLongTimeFormatCarriesNoTimeZone) {
+  const struct {
+    const char* qtPattern;
+    const char* expected;
+  } cases[] = {
+      {"HH:mm:ss t", "HH:mm:ss"},
+      {"h:mm:ss AP t", "h:mm:ss AP"},
+      {"HH:mm:ss", "HH:mm:ss"},
+      {"HH 'Uhr' mm t", "HH 'Uhr' mm"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LongTimePatternWithoutZone(c.qtPattern), c.expected) << c.qtPattern;
 }
 
 }  // namespace
