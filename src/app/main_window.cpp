@@ -20,12 +20,16 @@
 
 #include "app/about_window.h"
 #include "app/help_window.h"
+#include "app/printing.h"
+#include "app/results_window.h"
+#include "app/test_window.h"
 #include "app/screen_saver.h"
 #include "app/version.h"
 #include "core/error.h"
 #include "files/file_naming.h"
 #include "platform/keyfile/key_file.h"
 #include "platform/qt/qpainter_canvas.h"
+#include "platform/sim/sim_views.h"
 #include "results/analysis.h"
 #include "results/audiogram_chart.h"
 
@@ -106,6 +110,21 @@ AudiogramBox::AudiogramBox(TfrmMain& owner, bool isChart, QWidget* parent)
 }
 
 void AudiogramBox::paintEvent(QPaintEvent*) {
+  if (owner_.printingChart_) {
+    // On paper the chart is drawn, not copied, so that a PDF keeps its lines and texts sharp.
+    QPainter p(this);
+    const GraphColourSet& colours = owner_.State().Settings.GraphColours;
+    QPainterCanvas here(p, width(), height(),
+                        colours[isChart_ ? ColourAudiogramBackground : ColourApplicationBackground],
+                        QGuiApplication::palette(), ChartFont());
+    NullCanvas elsewhere(isChart_ ? owner_.pbxResults->width() : owner_.pbxAudiogram->width(),
+                         isChart_ ? owner_.pbxResults->height() : owner_.pbxAudiogram->height(), ColourWhite);
+    if (isChart_)
+      pbxAudiogramPaint(here, elsewhere, owner_.State());
+    else
+      pbxAudiogramPaint(elsewhere, here, owner_.State());
+    return;
+  }
   // Painting either area draws both: a size that changed since the last drawing redraws them.
   if (owner_.chartImage_.size() != owner_.pbxAudiogram->size() ||
       owner_.rowImage_.size() != owner_.pbxResults->size())
@@ -123,8 +142,11 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
       devices_(wiring.devices),
       useEndpointVolume_(wiring.useEndpointVolume) {
   setObjectName(QStringLiteral("frmMain"));
+  testWindow_ = std::make_unique<TfrmTest>();
   session_ = std::make_unique<Session>(
-      SessionWiring{wiring.devices, wiring.host, wiring.keyStore, wiring.regional, testWindow_, *this});
+      SessionWiring{wiring.devices, wiring.host, wiring.keyStore, wiring.regional, *testWindow_, *this});
+  testWindow_->Attach(session_->State);
+  testWindow_->AlsoListenTo(this);
   session_->Procedure().SetObserver(this);
   followUp_ = std::make_unique<FollowUp>(*this);
   screenSaver_ = new ScreenSaverInhibitor(this);
@@ -140,6 +162,7 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
   about_->setFont(DesktopFont(14));
   connect(about_.get(), &TfrmAbout::HelpRequested, this, [this](int context) { host_.OpenHelp(context); });
   connect(about_.get(), &TfrmAbout::Closed, this, [this] { setEnabled(true); });
+  ConnectTestAndResults();
 
   // The client area of 894 x 603 below the menu bar, centred on the screen.
   const int menuHeight = menuBar()->sizeHint().height();
@@ -380,7 +403,14 @@ void TfrmMain::FormResize(int cw, int ch) {
   pbxResults->resize(grpThreshold->width() - 40, pbxResults->height());
 }
 
-QString TfrmMain::CaptionText() const { return QStringLiteral("%1 %2").arg(ProductName, ProductVersion); }
+QString TfrmMain::CaptionText() const {
+  return QStringLiteral("%1 %2").arg(ProductName, ProductVersion) + captionNote_;
+}
+
+void TfrmMain::SetCaptionNote(const QString& note) {
+  captionNote_ = note;
+  setWindowTitle(CaptionText());
+}
 
 void TfrmMain::NameChanged() {
   setWindowTitle(CaptionText() + " - " + txtFirstName->text() + " " + txtLastName->text());
@@ -647,6 +677,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   if (!session_->Procedure().Running()) session_->Output.CloseToneOutput();
   if (help_) help_->close();
   about_->hide();
+  results_->hide();
+  if (!session_->Procedure().Running()) testWindow_->hide();
   event->accept();
 }
 

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "app/hidden_test_window.h"
 #include "app/menu_enabling.h"
 #include "core/devices.h"
 #include "core/host.h"
@@ -35,6 +34,9 @@ namespace sonavel {
 
 class ScreenSaverInhibitor;
 class TfrmAbout;
+class TfrmResults;
+class TfrmTest;
+class PrintService;
 class THelpWindow;
 class TfrmMain;
 
@@ -103,6 +105,12 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   void MainHelp1Click() { host_.OpenHelp(1); }
   void Emailtheauthor1Click();
   void About1Click();
+  // The test, results and print commands (test_commands.cpp).
+  void NewTest1Click();
+  void Retest1Click();
+  void ViewResults1Click();
+  void Print1Click();
+  void PrinterSetup1Click();
   // Evaluates the enabling of every menu item (done as each menu opens).
   void UpdateMenus();
 
@@ -119,6 +127,11 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   // Where the help window shows topics (the host's OpenHelp is wired to it by the program).
   THelpWindow& HelpWindow();
   TfrmAbout& AboutWindow() { return *about_; }
+  TfrmTest& TestWindow() { return *testWindow_; }
+  TfrmResults& ResultsWindow() { return *results_; }
+  PrintService& Printing() { return *printing_; }
+  // A note after the caption (the demonstration says so in the title bar).
+  void SetCaptionNote(const QString& note);
   ScreenSaverInhibitor& ScreenSaver() { return *screenSaver_; }
 
   // The closing of the main window was asked for (the program ends once a running test stopped).
@@ -161,6 +174,8 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   void ApplyMainWindowColour(Colour colour);
   std::optional<FileChoice> AskFile(const FileDialogRequest& request);
   void AfterAudiogramChange();
+  void ConnectTestAndResults();
+  void AfterRun();
 
   // RunObserver: the screen saver stays off while a run goes on.
   void RunStarted(const TestProperties& props, bool autoRetest) override;
@@ -171,12 +186,17 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   KeyStore& keys_;
   Devices devices_;
   bool useEndpointVolume_;
-  HiddenTestWindow testWindow_;
+  std::unique_ptr<TfrmTest> testWindow_;
   std::unique_ptr<Session> session_;
   std::unique_ptr<FollowUp> followUp_;
   // Windows of their own, not children: a disabled main window must not disable them.
   std::unique_ptr<TfrmAbout> about_;
   std::unique_ptr<THelpWindow> help_;
+  std::unique_ptr<TfrmResults> results_;
+  std::unique_ptr<PrintService> printing_;
+  QString captionNote_;
+  // While the main window is printed its chart draws itself onto the paper, not as an image.
+  bool printingChart_ = false;
   ScreenSaverInhibitor* screenSaver_;
   QImage chartImage_, rowImage_;
   QString workingDirectory_;
