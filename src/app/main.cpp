@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/demo.h"
 #include "app/program.h"
 #include "app/version.h"
 #include "core/error.h"
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/sonavel.svg")));
 
   sonavel::ProgramOptions options;
+  bool demo = false;
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) {
     // Only a leading option is the program's; everything else is the command line, as typed.
@@ -24,10 +26,22 @@ int main(int argc, char* argv[]) {
       options.Splash = false;
       continue;
     }
+    if (arguments.empty() && std::strcmp(argv[i], "--demo") == 0) {
+      demo = true;
+      continue;
+    }
     arguments.emplace_back(argv[i]);
   }
 
   try {
+    if (demo) {
+      size_t consumed = 0;
+      const sonavel::ListenerSettings listener = sonavel::ParseDemoOptions(arguments, consumed);
+      arguments.erase(arguments.begin(), arguments.begin() + static_cast<std::ptrdiff_t>(consumed));
+      sonavel::Demonstration demonstration(listener, options.Splash);
+      demonstration.Start(arguments);
+      return QApplication::exec();
+    }
     sonavel::Program program(options);
     program.Start(arguments);
     return QApplication::exec();
