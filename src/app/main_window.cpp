@@ -29,7 +29,6 @@
 #include "files/file_naming.h"
 #include "platform/keyfile/key_file.h"
 #include "platform/qt/qpainter_canvas.h"
-#include "platform/sim/sim_views.h"
 #include "results/analysis.h"
 #include "results/audiogram_chart.h"
 
@@ -110,21 +109,6 @@ AudiogramBox::AudiogramBox(TfrmMain& owner, bool isChart, QWidget* parent)
 }
 
 void AudiogramBox::paintEvent(QPaintEvent*) {
-  if (owner_.printingChart_) {
-    // On paper the chart is drawn, not copied, so that a PDF keeps its lines and texts sharp.
-    QPainter p(this);
-    const GraphColourSet& colours = owner_.State().Settings.GraphColours;
-    QPainterCanvas here(p, width(), height(),
-                        colours[isChart_ ? ColourAudiogramBackground : ColourApplicationBackground],
-                        QGuiApplication::palette(), ChartFont());
-    NullCanvas elsewhere(isChart_ ? owner_.pbxResults->width() : owner_.pbxAudiogram->width(),
-                         isChart_ ? owner_.pbxResults->height() : owner_.pbxAudiogram->height(), ColourWhite);
-    if (isChart_)
-      pbxAudiogramPaint(here, elsewhere, owner_.State());
-    else
-      pbxAudiogramPaint(elsewhere, here, owner_.State());
-    return;
-  }
   // Painting either area draws both: a size that changed since the last drawing redraws them.
   if (owner_.chartImage_.size() != owner_.pbxAudiogram->size() ||
       owner_.rowImage_.size() != owner_.pbxResults->size())

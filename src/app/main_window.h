@@ -195,8 +195,6 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   std::unique_ptr<TfrmResults> results_;
   std::unique_ptr<PrintService> printing_;
   QString captionNote_;
-  // While the main window is printed its chart draws itself onto the paper, not as an image.
-  bool printingChart_ = false;
   ScreenSaverInhibitor* screenSaver_;
   QImage chartImage_, rowImage_;
   QString workingDirectory_;

@@ -4,9 +4,12 @@
 // setup are kept for the run.
 #pragma once
 
+#include <QPainter>
 #include <QPrinter>
 #include <functional>
 #include <memory>
+
+#include "platform/qt/qpainter_canvas.h"
 
 class QWidget;
 
@@ -33,9 +36,30 @@ class PrintService {
   std::unique_ptr<QPrinter> printer_;
 };
 
-// Prints `widget` as one page. Throws SonavelError with the reason when the job cannot be started
-// or finished.
-void PrintWidgetImage(QPrinter& printer, QWidget& widget);
+// Paints a widget of the program's own onto paper (the charts, the results table) and returns
+// true; false for a widget it does not know, which is then drawn as a standard control.
+using PaperPainter = std::function<bool(QWidget& widget, QPainter& painter)>;
+
+// Prints `widget` as one page: its background, then each visible control as the style draws it
+// and the program's own areas by their own painting, all as vector drawing with real text.
+// Throws SonavelError with the reason when the job cannot be started or finished.
+void PrintWidgetImage(QPrinter& printer, QWidget& widget, const PaperPainter& own = {});
+
+// A canvas on paper: lines are one screen pixel wide at any printer resolution.
+
+class PaperCanvas : public QPainterCanvas {
+ public:
+  PaperCanvas(QPainter& painter, int32_t width, int32_t height, Colour background, const QPalette& palette,
+              const QFont& font);
+  void MoveTo(int32_t x, int32_t y) override;
+  void LineTo(int32_t x, int32_t y) override;
+  CanvasPoint PenPos() const override { return pos_; }
+
+ private:
+  QPainter& painter_;
+  QPalette palette_;
+  CanvasPoint pos_{};
+};
 
 // Restores what a print command changed, however the command ends.
 class RestoreAfterPrint {

@@ -184,7 +184,11 @@ void TfrmResults::PrintButtonClick() {
     PrintButton->setEnabled(false);
     SetBackground(true);
     try {
-      PrintWidgetImage(printing_.Printer(), *this);
+      PrintWidgetImage(printing_.Printer(), *this, [this](QWidget& w, QPainter& p) {
+        if (&w != Table) return false;
+        FormPaint(p);
+        return true;
+      });
     } catch (const SonavelError& e) {
       failure = e.what();
     }

@@ -2,13 +2,17 @@
 // Print and Printer Setup.
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QPainter>
 
 #include "app/main_window.h"
 #include "app/printing.h"
 #include "app/results_window.h"
 #include "app/test_window.h"
 #include "core/error.h"
+#include "platform/sim/sim_views.h"
+#include "results/audiogram_chart.h"
 
 namespace sonavel {
 
@@ -76,7 +80,6 @@ void TfrmMain::Print1Click() {
       GraphColourSet& c = State().Settings.GraphColours;
       c[ColourAudiogramBackground] = area;
       c[ColourApplicationBackground] = window;
-      printingChart_ = false;
       lblCalFilename->hide();
       ApplyMainWindowColour(window);
     });
@@ -86,9 +89,26 @@ void TfrmMain::Print1Click() {
     if (State().Settings.chkPrintCal) lblCalFilename->show();
     lblCalFilename->setText(QStringLiteral("Dateiname Kalibierung: ") +
                             QString::fromStdString(State().Settings.CalFilename));
-    printingChart_ = true;
+    // The chart and the threshold row draw themselves onto the paper.
+    const PaperPainter own = [this](QWidget& w, QPainter& p) {
+      if (&w != pbxAudiogram && &w != pbxResults) return false;
+      const GraphColourSet& c = State().Settings.GraphColours;
+      const QPalette palette = QGuiApplication::palette();
+      // Each area is drawn alone, clipped to itself.
+      const bool chart = &w == pbxAudiogram;
+      PaperCanvas here(p, w.width(), w.height(),
+                       c[chart ? ColourAudiogramBackground : ColourApplicationBackground], palette,
+                       ChartFont());
+      NullCanvas none(chart ? pbxResults->width() : pbxAudiogram->width(),
+                      chart ? pbxResults->height() : pbxAudiogram->height(), ColourWhite);
+      if (chart)
+        pbxAudiogramPaint(here, none, State());
+      else
+        pbxAudiogramPaint(none, here, State());
+      return true;
+    };
     try {
-      PrintWidgetImage(printing_->Printer(), *Client);
+      PrintWidgetImage(printing_->Printer(), *Client, own);
     } catch (const SonavelError& e) {
       failure = e.what();
     }
