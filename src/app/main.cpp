@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/demo.h"
 #include "app/program.h"
 #include "app/version.h"
 #include "core/error.h"
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
   sonavel::ProgramOptions options;
   // A simulated sound card of one's own choosing, for scripted runs and screenshots.
   if (const char* fixture = std::getenv("SONAVEL_MIXER_FIXTURE")) options.Drivers.mixerFixture = fixture;
+  bool demo = false;
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) {
     // Only a leading option is the program's; everything else is the command line, as typed.
@@ -28,10 +30,22 @@ int main(int argc, char* argv[]) {
       options.Splash = false;
       continue;
     }
+    if (arguments.empty() && std::strcmp(argv[i], "--demo") == 0) {
+      demo = true;
+      continue;
+    }
     arguments.emplace_back(argv[i]);
   }
 
   try {
+    if (demo) {
+      size_t consumed = 0;
+      const sonavel::ListenerSettings listener = sonavel::ParseDemoOptions(arguments, consumed);
+      arguments.erase(arguments.begin(), arguments.begin() + static_cast<std::ptrdiff_t>(consumed));
+      sonavel::Demonstration demonstration(listener, options.Splash);
+      demonstration.Start(arguments);
+      return QApplication::exec();
+    }
     sonavel::Program program(options);
     program.Start(arguments);
     return QApplication::exec();

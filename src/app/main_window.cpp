@@ -21,6 +21,9 @@
 #include "app/about_window.h"
 #include "app/calibration_windows.h"
 #include "app/help_window.h"
+#include "app/printing.h"
+#include "app/results_window.h"
+#include "app/test_window.h"
 #include "app/screen_saver.h"
 #include "app/settings_dialog.h"
 #include "app/version.h"
@@ -125,8 +128,11 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
       devices_(wiring.devices),
       useEndpointVolume_(wiring.useEndpointVolume) {
   setObjectName(QStringLiteral("frmMain"));
+  testWindow_ = std::make_unique<TfrmTest>();
   session_ = std::make_unique<Session>(
-      SessionWiring{wiring.devices, wiring.host, wiring.keyStore, wiring.regional, testWindow_, *this});
+      SessionWiring{wiring.devices, wiring.host, wiring.keyStore, wiring.regional, *testWindow_, *this});
+  testWindow_->Attach(session_->State);
+  testWindow_->AlsoListenTo(this);
   session_->Procedure().SetObserver(this);
   followUp_ = std::make_unique<FollowUp>(*this);
   screenSaver_ = new ScreenSaverInhibitor(this);
@@ -146,6 +152,7 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
   Windows.Settings = true;
   connect(Options1, &QAction::triggered, this, [this] { settings_->ShowSettings(); });
   connect(GraphSettings1, &QAction::triggered, this, [this] { settings_->ShowSettings(PageGraphSettings); });
+  ConnectTestAndResults();
 
   // The client area of 894 x 603 below the menu bar, centred on the screen.
   const int menuHeight = menuBar()->sizeHint().height();
@@ -388,7 +395,14 @@ void TfrmMain::FormResize(int cw, int ch) {
   pbxResults->resize(grpThreshold->width() - 40, pbxResults->height());
 }
 
-QString TfrmMain::CaptionText() const { return QStringLiteral("%1 %2").arg(ProductName, ProductVersion); }
+QString TfrmMain::CaptionText() const {
+  return QStringLiteral("%1 %2").arg(ProductName, ProductVersion) + captionNote_;
+}
+
+void TfrmMain::SetCaptionNote(const QString& note) {
+  captionNote_ = note;
+  setWindowTitle(CaptionText());
+}
 
 void TfrmMain::NameChanged() {
   setWindowTitle(CaptionText() + " - " + txtFirstName->text() + " " + txtLastName->text());
@@ -648,6 +662,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   if (help_) help_->close();
   about_->hide();
   calibration_->CloseAll();
+  results_->hide();
+  if (!session_->Procedure().Running()) testWindow_->hide();
   event->accept();
 }
 

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "app/hidden_test_window.h"
 #include "app/menu_enabling.h"
 #include "session/devices.h"
 #include "core/host.h"
@@ -37,6 +36,9 @@ class CalibrationWindows;
 class ScreenSaverInhibitor;
 class TfrmAbout;
 class TfrmSettings;
+class TfrmResults;
+class TfrmTest;
+class PrintService;
 class THelpWindow;
 class TfrmMain;
 
@@ -105,6 +107,12 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   void MainHelp1Click() { host_.OpenHelp(1); }
   void Emailtheauthor1Click();
   void About1Click();
+  // The test, results and print commands (test_commands.cpp).
+  void NewTest1Click();
+  void Retest1Click();
+  void ViewResults1Click();
+  void Print1Click();
+  void PrinterSetup1Click();
   // Evaluates the enabling of every menu item (done as each menu opens).
   void UpdateMenus();
 
@@ -122,10 +130,14 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   THelpWindow& HelpWindow();
   TfrmAbout& AboutWindow() { return *about_; }
   TfrmSettings& SettingsWindow() { return *settings_; }
-  TestWindowView& TestWindow() { return testWindow_; }
   // Where the open and save dialogs start; the settings window's "Dateien" page sets it.
   const QString& WorkingDirectory() const { return workingDirectory_; }
   void SetWorkingDirectory(const QString& directory) { workingDirectory_ = directory; }
+  TfrmTest& TestWindow() { return *testWindow_; }
+  TfrmResults& ResultsWindow() { return *results_; }
+  PrintService& Printing() { return *printing_; }
+  // A note after the caption (the demonstration says so in the title bar).
+  void SetCaptionNote(const QString& note);
   ScreenSaverInhibitor& ScreenSaver() { return *screenSaver_; }
   CalibrationWindows& Calibration() { return *calibration_; }
 
@@ -169,6 +181,8 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   void ApplyMainWindowColour(Colour colour);
   std::optional<FileChoice> AskFile(const FileDialogRequest& request);
   void AfterAudiogramChange();
+  void ConnectTestAndResults();
+  void AfterRun();
 
   // RunObserver: the screen saver stays off while a run goes on.
   void RunStarted(const TestProperties& props, bool autoRetest) override;
@@ -179,7 +193,7 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   KeyStore& keys_;
   Devices devices_;
   bool useEndpointVolume_;
-  HiddenTestWindow testWindow_;
+  std::unique_ptr<TfrmTest> testWindow_;
   std::unique_ptr<Session> session_;
   std::unique_ptr<FollowUp> followUp_;
   // Windows of their own, not children: a disabled main window must not disable them.
@@ -187,6 +201,9 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   std::unique_ptr<THelpWindow> help_;
   std::unique_ptr<TfrmSettings> settings_;
   std::unique_ptr<CalibrationWindows> calibration_;
+  std::unique_ptr<TfrmResults> results_;
+  std::unique_ptr<PrintService> printing_;
+  QString captionNote_;
   ScreenSaverInhibitor* screenSaver_;
   QImage chartImage_, rowImage_;
   QString workingDirectory_;

@@ -1,0 +1,172 @@
+#include "app/printing.h"
+
+#include <QAbstractButton>
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QStyle>
+#include <QStyleOption>
+#include <QWidget>
+#include <cstdio>
+#include <filesystem>
+
+#include "core/error.h"
+
+namespace sonavel {
+
+PrintService::PrintService() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+
+PrintService::~PrintService() = default;
+
+bool PrintService::AskPrinter(QWidget* parent) {
+  if (PrintDialogHook) return PrintDialogHook(*printer_);
+  QPrintDialog dialog(printer_.get(), parent);
+  dialog.setWindowTitle(QStringLiteral("Drucken"));
+  dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void PrintService::PageSetup(QWidget* parent) {
+  if (PageSetupHook) {
+    PageSetupHook(*printer_);
+    return;
+  }
+  QPageSetupDialog dialog(printer_.get(), parent);
+  dialog.setWindowTitle(QStringLiteral("Druckereinstellungen"));
+  dialog.exec();
+}
+
+PaperCanvas::PaperCanvas(QPainter& painter, int32_t width, int32_t height, Colour background,
+                         const QPalette& palette, const QFont& font)
+    : QPainterCanvas(painter, width, height, background, palette, font),
+      painter_(painter),
+      palette_(palette) {}
+
+void PaperCanvas::MoveTo(int32_t x, int32_t y) {
+  QPainterCanvas::MoveTo(x, y);
+  pos_ = {x, y};
+}
+
+void PaperCanvas::LineTo(int32_t x, int32_t y) {
+  // A straight line one pixel wide: on paper the screen's pixel-by-pixel raster would vanish.
+  painter_.setPen(QPen(ResolveColour(PenColour(), palette_), 1.0, Qt::SolidLine, Qt::FlatCap));
+  painter_.drawLine(QPointF(pos_.x + 0.5, pos_.y + 0.5), QPointF(x + 0.5, y + 0.5));
+  QPainterCanvas::MoveTo(x, y);
+  pos_ = {x, y};
+}
+
+namespace {
+
+// The standard controls as the style draws them, straight onto the printer's painter.
+void PaintControl(QWidget& w, QPainter& p) {
+  QStyle* style = w.style();
+  p.setFont(w.font());
+  if (auto* box = qobject_cast<QGroupBox*>(&w)) {
+    QStyleOptionGroupBox opt;
+    opt.initFrom(box);
+    opt.text = box->title();
+    opt.lineWidth = 1;
+    opt.subControls =
+        QStyle::SC_GroupBoxFrame | (box->title().isEmpty() ? QStyle::SC_None : QStyle::SC_GroupBoxLabel);
+    opt.textAlignment = box->alignment();
+    opt.textColor = box->palette().color(QPalette::WindowText);
+    style->drawComplexControl(QStyle::CC_GroupBox, &opt, &p, box);
+  } else if (auto* label = qobject_cast<QLabel*>(&w)) {
+    int flags = static_cast<int>(label->alignment());
+    if (label->wordWrap()) flags |= Qt::TextWordWrap;
+    style->drawItemText(&p, label->contentsRect(), flags, label->palette(), label->isEnabled(), label->text(),
+                        QPalette::WindowText);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(&w)) {
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    opt.text = button->text();
+    opt.state |= QStyle::State_Raised;
+    style->drawControl(QStyle::CE_PushButton, &opt, &p, button);
+  } else if (auto* edit = qobject_cast<QLineEdit*>(&w)) {
+    QStyleOptionFrame opt;
+    opt.initFrom(edit);
+    opt.lineWidth = 1;
+    style->drawPrimitive(QStyle::PE_PanelLineEdit, &opt, &p, edit);
+    style->drawItemText(&p, edit->rect().adjusted(4, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                        edit->palette(), edit->isEnabled(), edit->text(), QPalette::Text);
+  } else if (auto* date = qobject_cast<QAbstractSpinBox*>(&w)) {
+    QStyleOptionSpinBox opt;
+    opt.initFrom(date);
+    opt.frame = true;
+    opt.subControls = QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField;
+    style->drawComplexControl(QStyle::CC_SpinBox, &opt, &p, date);
+    style->drawItemText(&p, date->rect().adjusted(3, 0, -18, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                        date->palette(), date->isEnabled(), date->text(), QPalette::Text);
+  } else if (auto* frame = qobject_cast<QFrame*>(&w)) {
+    p.setPen(QPen(frame->palette().color(QPalette::Mid), 1.0));
+    if (frame->frameShape() == QFrame::HLine)
+      p.drawLine(QPointF(0, frame->height() / 2.0), QPointF(frame->width(), frame->height() / 2.0));
+    else if (frame->frameShape() == QFrame::VLine)
+      p.drawLine(QPointF(frame->width() / 2.0, 0), QPointF(frame->width() / 2.0, frame->height()));
+  }
+}
+
+void PaintTree(QWidget& w, QPainter& p, const PaperPainter& own) {
+  if (!(own && own(w, p))) PaintControl(w, p);
+  for (QObject* child : w.children()) {
+    auto* c = qobject_cast<QWidget*>(child);
+    if (c == nullptr || c->isHidden() || c->isWindow()) continue;
+    p.save();
+    p.translate(c->pos());
+    PaintTree(*c, p, own);
+    p.restore();
+  }
+}
+
+}  // namespace
+
+void PrintWidgetImage(QPrinter& printer, QWidget& widget, const PaperPainter& own) {
+  // A PDF file is written beside its target and put in its place once it is complete, so that a
+  // failed job leaves an earlier file as it was.
+  const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+  const QString target = printer.outputFileName();
+  const QString partial = target + QStringLiteral(".part");
+  if (toFile) printer.setOutputFileName(partial);
+  struct ResetName {
+    QPrinter& printer;
+    bool toFile;
+    QString target;
+    ~ResetName() {
+      if (toFile) printer.setOutputFileName(target);
+    }
+  } resetName{printer, toFile, target};
+
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    if (toFile)
+      throw SonavelError("Die Datei \"" + target.toStdString() + "\" kann nicht geschrieben werden.");
+    throw SonavelError("Der Drucker \"" + printer.printerName().toStdString() +
+                       "\" kann den Druckauftrag nicht annehmen.");
+  }
+  // The window keeps its size on paper: printer pixels per inch over the screen's. A window larger
+  // than the page is made smaller, so that nothing of it is cut off.
+  double sx = static_cast<double>(printer.logicalDpiX()) / widget.logicalDpiX();
+  double sy = static_cast<double>(printer.logicalDpiY()) / widget.logicalDpiY();
+  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+  const double fit =
+      std::min({1.0, page.width() / (sx * widget.width()), page.height() / (sy * widget.height())});
+  painter.scale(sx * fit, sy * fit);
+  painter.fillRect(widget.rect(), widget.palette().color(QPalette::Window));
+  PaintTree(widget, painter, own);
+  if (!painter.end()) throw SonavelError("Der Druckauftrag konnte nicht abgeschlossen werden.");
+  if (toFile) {
+    std::error_code error;
+    std::filesystem::rename(partial.toStdString(), target.toStdString(), error);
+    if (error) {
+      std::remove(partial.toStdString().c_str());
+      throw SonavelError("Die Datei \"" + target.toStdString() + "\" kann nicht geschrieben werden.");
+    }
+  }
+}
+
+}  // namespace sonavel

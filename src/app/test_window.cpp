@@ -1,0 +1,266 @@
+#include "app/test_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+#include "hearingtest/response_button.h"
+#include "hearingtest/test_graph.h"
+#include "hearingtest/test_procedure.h"
+#include "platform/qt/qpainter_canvas.h"
+
+namespace sonavel {
+
+namespace {
+
+constexpr int ClientWidth = 457;
+constexpr int ClientHeight = 379;
+constexpr int GraphWidth = 431;
+constexpr int GraphHeight = 320;
+
+QFont WindowFont() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(14);
+  return font;
+}
+
+// The paint box of the graph: it shows the persistent image.
+class GraphWidget : public QWidget {
+ public:
+  GraphWidget(TfrmTest& owner, QWidget* parent) : QWidget(parent), owner_(owner) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.drawImage(0, 0, owner_.GraphImage());
+  }
+
+ private:
+  TfrmTest& owner_;
+};
+
+// A filled circle: the black socket of the light and the red light on top of it.
+class Circle : public QWidget {
+ public:
+  Circle(QColor colour, QWidget* parent) : QWidget(parent), colour_(colour) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(colour_);
+    p.drawEllipse(QRectF(0.5, 0.5, width() - 1.0, height() - 1.0));
+  }
+
+ private:
+  QColor colour_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+PersistentImageCanvas::PersistentImageCanvas(QWidget& widget, int32_t width, int32_t height,
+                                             Colour background)
+    : widget_(widget),
+      width_(width),
+      height_(height),
+      background_(background),
+      image_(width, height, QImage::Format_RGB32),
+      brush_(background) {
+  image_.fill(ResolveColour(background, widget.palette()));
+}
+
+PersistentImageCanvas::~PersistentImageCanvas() {
+  inner_.reset();
+  if (painter_.isActive()) painter_.end();
+}
+
+QPainterCanvas& PersistentImageCanvas::Begin() {
+  // The painter stays open between operations, so that a whole repaint costs one begin; showing
+  // the image ends it.
+  if (!painter_.isActive()) {
+    painter_.begin(&image_);
+    inner_ = std::make_unique<QPainterCanvas>(painter_, width_, height_, background_, widget_.palette(),
+                                              ChartFont());
+  }
+  inner_->MoveTo(pos_.x, pos_.y);
+  inner_->SetPenColour(pen_);
+  inner_->SetBrush(brushStyle_, brush_);
+  widget_.update();
+  return *inner_;
+}
+
+const QImage& PersistentImageCanvas::Image() {
+  inner_.reset();
+  if (painter_.isActive()) painter_.end();
+  return image_;
+}
+
+void PersistentImageCanvas::FillAll() { Begin().FillAll(); }
+
+void PersistentImageCanvas::LineTo(int32_t x, int32_t y) {
+  Begin().LineTo(x, y);
+  pos_ = {x, y};
+}
+
+void PersistentImageCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  Begin().Rectangle(x1, y1, x2, y2);
+}
+
+void PersistentImageCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  Begin().Ellipse(x1, y1, x2, y2);
+}
+
+void PersistentImageCanvas::TextOut(int32_t x, int32_t y, const std::string& text) {
+  Begin().TextOut(x, y, text);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TfrmTest::TfrmTest(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
+  setObjectName(QStringLiteral("frmTest"));
+  setWindowTitle(QStringLiteral("Real Time Audiogram"));
+  setFont(WindowFont());
+  setFixedSize(ClientWidth, ClientHeight);
+
+  GraphBox = new GraphWidget(*this, this);
+  GraphBox->setObjectName(QStringLiteral("Graph"));
+  GraphBox->setGeometry(10, 10, GraphWidth, GraphHeight);
+  graphCanvas_ =
+      std::make_unique<PersistentImageCanvas>(*GraphBox, GraphWidth, GraphHeight, ColourButtonFace);
+
+  Shape1 = new Circle(Qt::black, this);
+  Shape1->setObjectName(QStringLiteral("Shape1"));
+  Shape1->setGeometry(19, 340, 26, 24);
+  light = new Circle(Qt::red, this);
+  light->setObjectName(QStringLiteral("light"));
+  light->setGeometry(19, 340, 26, 24);
+  light->hide();
+
+  Label1 = new QLabel(this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->move(50, 345);
+
+  Next = new QPushButton(this);
+  Next->setObjectName(QStringLiteral("Next"));
+  Next->setGeometry(335, 340, 92, 30);
+  Next->setAutoDefault(false);
+  connect(Next, &QPushButton::clicked, this, &TfrmTest::NextClick);
+
+  FormCreate();
+  // Key events of the test window and of the main window work the response button, whichever
+  // of their widgets has the focus.
+  qApp->installEventFilter(this);
+}
+
+TfrmTest::~TfrmTest() { qApp->removeEventFilter(this); }
+
+void TfrmTest::Attach(AppState& state) {
+  state_ = &state;
+  GraphPaint();
+}
+
+void TfrmTest::FormCreate() {
+  Label1->setText(QStringLiteral("Status Reaktionstaster"));
+  Label1->adjustSize();
+  Next->setText(QStringLiteral("Weiter ->"));
+}
+
+void TfrmTest::Show() {
+  if (!centred_) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      move(screen->availableGeometry().center() - rect().center());
+    centred_ = true;
+  }
+  if (!isVisible()) {
+    show();
+    // A window shown again after its close repaints from the trace history.
+    GraphPaint();
+  }
+  // On top of a window that covered it meanwhile (the offscreen platform of the tests has no
+  // stacking and says so at every call).
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) raise();
+}
+
+void TfrmTest::Hide() { hide(); }
+
+void TfrmTest::SetTitle(const std::string& title) { setWindowTitle(QString::fromStdString(title)); }
+
+void TfrmTest::SetNextCaption(const std::string& caption) { Next->setText(QString::fromStdString(caption)); }
+
+void TfrmTest::SetLightVisible(bool visible) { light->setVisible(visible); }
+
+bool TfrmTest::LightOn() const { return !light->isHidden(); }
+
+void TfrmTest::Repaint() {
+  GraphPaint();
+  update();
+}
+
+void TfrmTest::GraphPaint() {
+  if (state_ == nullptr) {
+    PaintAxes(*graphCanvas_, SettingsRecord{}.GraphColours);
+    return;
+  }
+  sonavel::GraphPaint(*graphCanvas_, *state_);
+}
+
+void TfrmTest::NextClick() {
+  if (state_) RequestAbort(*state_);
+}
+
+void TfrmTest::FormKeyDown(int key, bool ctrlHeld) {
+  if (state_) sonavel::FormKeyDown(state_->Run.ButtonPressed, key, ctrlHeld);
+}
+
+void TfrmTest::FormKeyUp(int key) {
+  if (state_) sonavel::FormKeyUp(state_->Run.ButtonPressed, key);
+}
+
+void TfrmTest::closeEvent(QCloseEvent* event) {
+  // FormClose: the window hides, and the run hears the request at the end of the presentation.
+  if (state_) RequestAbort(*state_);
+  event->accept();
+}
+
+void TfrmTest::keyPressEvent(QKeyEvent* event) {
+  // Escape works the button.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    Next->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+bool TfrmTest::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && watched->isWidgetType()) {
+    const QWidget* window = static_cast<QWidget*>(watched)->window();
+    if (window == this || (otherWindow_ != nullptr && window == otherWindow_)) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (type == QEvent::KeyPress) {
+        // The CTRL key's own press may not carry its modifier yet.
+        FormKeyDown(key->key(),
+                    key->modifiers().testFlag(Qt::ControlModifier) || key->key() == Qt::Key_Control);
+      } else if (!key->isAutoRepeat()) {
+        // The release half of an auto-repeat pair is no release: the key is still held.
+        FormKeyUp(key->key());
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace sonavel
