@@ -33,6 +33,7 @@ class TestProcedure {
 
   void SetSuppressibleMessage(SuppressibleMessageFunction f) { suppressibleMessage_ = std::move(f); }
   void SetObserver(RunObserver* observer) { observer_ = observer; }
+  RunObserver* Observer() const { return observer_; }
 
   // One run over the flagged slots. AutoRetest marks a pass of the retest command: no
   // instruction prompt before it.

@@ -14,6 +14,7 @@
 #include "audio/tone_output.h"
 #include "audio/tone_synthesis.h"
 #include "integration/monitor_recorder.h"
+#include "integration/null_sink.h"
 #include "mixer/mixer_discovery.h"
 #include "platform/alsa/alsa_mixer.h"
 #include "platform/alsa/alsa_wave_out.h"
@@ -25,45 +26,14 @@ namespace sonavel {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using test::FirstNonZero;
+using test::Frequency;
+using test::KeepAlive;
+using test::LevelDb;
+using test::MonitorSource;
 
 double Seconds(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
-}
-
-std::string MonitorSource() {
-  const char* sink = std::getenv("SONAVEL_TEST_SINK");
-  return std::string(sink ? sink : "sonavel_null") + ".monitor";
-}
-
-// --- analysis of a recorded channel --------------------------------------------------------
-
-size_t FirstNonZero(const std::vector<int16_t>& x, size_t from) {
-  for (size_t i = from; i < x.size(); ++i)
-    if (x[i] != 0) return i;
-  return x.size();
-}
-
-// From rising zero crossings, interpolated between samples.
-double Frequency(const std::vector<int16_t>& x, size_t a, size_t b) {
-  double first = -1, last = -1;
-  int crossings = 0;
-  for (size_t i = a + 1; i < b; ++i) {
-    if (x[i - 1] < 0 && x[i] >= 0) {
-      const double t = static_cast<double>(i - 1) + static_cast<double>(-x[i - 1]) / (x[i] - x[i - 1]);
-      if (first < 0) first = t;
-      last = t;
-      ++crossings;
-    }
-  }
-  return crossings < 2 ? 0 : (crossings - 1) * 44100.0 / (last - first);
-}
-
-// The level of a sine from its RMS: dB relative to the amplitude 32767.
-double LevelDb(const std::vector<int16_t>& x, size_t a, size_t b) {
-  double sum = 0;
-  for (size_t i = a; i < b; ++i) sum += static_cast<double>(x[i]) * x[i];
-  const double rms = std::sqrt(sum / static_cast<double>(b - a));
-  return rms == 0 ? -400 : 20 * std::log10(rms * std::sqrt(2.0) / 32767.0);
 }
 
 // --- the drivers -----------------------------------------------------------------------------
@@ -122,26 +92,6 @@ void OpenAndWarmUp(ToneOutput& out, const Rig& rig) {
   ASSERT_EQ(out.PlayToneBuffer(silence), WaveOk) << out.FailureText();
   ASSERT_GT(WaitDone(out, Clock::now(), 5), 0) << rig.name << ": " << out.FailureText();
 }
-
-// A stream of silence on the sink for the whole of a test: with a low-latency client always
-// playing, the sink and its monitor never fall back to the idle sink's long latency, also not
-// between the closing of one device and the opening of the next. Mixing zeros changes no sample.
-struct KeepAlive {
-  KeepAlive() {
-    std::string error;
-    connection = PulseConnection::Connect(error);
-    if (connection) {
-      wave = std::make_unique<PulseWaveOut>(connection);
-      ok = wave->Open(WaveMapper) == WaveOk;
-    }
-  }
-  ~KeepAlive() {
-    if (wave) wave->Close();
-  }
-  std::shared_ptr<PulseConnection> connection;
-  std::unique_ptr<PulseWaveOut> wave;
-  bool ok = false;
-};
 
 class AudioDevices : public ::testing::TestWithParam<const char*> {
  protected:
