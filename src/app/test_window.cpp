@@ -71,60 +71,64 @@ class Circle : public QWidget {
 
 // ---------------------------------------------------------------------------------------------
 
+PersistentImageCanvas::Surface::Surface(int32_t width, int32_t height, const QColor& background)
+    : image(width, height, QImage::Format_RGB32) {
+  image.fill(background);
+  painter.begin(&image);
+}
+
 PersistentImageCanvas::PersistentImageCanvas(QWidget& widget, int32_t width, int32_t height,
                                              Colour background)
-    : widget_(widget),
-      width_(width),
-      height_(height),
-      background_(background),
-      image_(width, height, QImage::Format_RGB32),
-      brush_(background) {
-  image_.fill(ResolveColour(background, widget.palette()));
-}
+    : PersistentImageCanvas(
+          widget, std::make_unique<Surface>(width, height, ResolveColour(background, widget.palette())),
+          width, height, background) {}
+
+PersistentImageCanvas::PersistentImageCanvas(QWidget& widget, std::unique_ptr<Surface> surface, int32_t width,
+                                             int32_t height, Colour background)
+    : QPainterCanvas(surface->painter, width, height, background, widget.palette(), ChartFont()),
+      widget_(widget),
+      surface_(std::move(surface)) {}
 
 PersistentImageCanvas::~PersistentImageCanvas() {
-  inner_.reset();
-  if (painter_.isActive()) painter_.end();
+  if (surface_->painter.isActive()) surface_->painter.end();
 }
 
-QPainterCanvas& PersistentImageCanvas::Begin() {
-  // The painter stays open between operations, so that a whole repaint costs one begin; showing
-  // the image ends it.
-  if (!painter_.isActive()) {
-    painter_.begin(&image_);
-    inner_ = std::make_unique<QPainterCanvas>(painter_, width_, height_, background_, widget_.palette(),
-                                              ChartFont());
+void PersistentImageCanvas::Begin() {
+  if (!surface_->painter.isActive()) {
+    surface_->painter.begin(&surface_->image);
+    PreparePainter();
   }
-  inner_->MoveTo(pos_.x, pos_.y);
-  inner_->SetPenColour(pen_);
-  inner_->SetBrush(brushStyle_, brush_);
   widget_.update();
-  return *inner_;
 }
 
 const QImage& PersistentImageCanvas::Image() {
-  inner_.reset();
-  if (painter_.isActive()) painter_.end();
-  return image_;
+  if (surface_->painter.isActive()) surface_->painter.end();
+  return surface_->image;
 }
 
-void PersistentImageCanvas::FillAll() { Begin().FillAll(); }
+void PersistentImageCanvas::FillAll() {
+  Begin();
+  QPainterCanvas::FillAll();
+}
 
 void PersistentImageCanvas::LineTo(int32_t x, int32_t y) {
-  Begin().LineTo(x, y);
-  pos_ = {x, y};
+  Begin();
+  QPainterCanvas::LineTo(x, y);
 }
 
 void PersistentImageCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-  Begin().Rectangle(x1, y1, x2, y2);
+  Begin();
+  QPainterCanvas::Rectangle(x1, y1, x2, y2);
 }
 
 void PersistentImageCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-  Begin().Ellipse(x1, y1, x2, y2);
+  Begin();
+  QPainterCanvas::Ellipse(x1, y1, x2, y2);
 }
 
 void PersistentImageCanvas::TextOut(int32_t x, int32_t y, const std::string& text) {
-  Begin().TextOut(x, y, text);
+  Begin();
+  QPainterCanvas::TextOut(x, y, text);
 }
 
 // ---------------------------------------------------------------------------------------------

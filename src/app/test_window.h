@@ -11,8 +11,9 @@
 #include <string>
 
 #include "core/canvas.h"
-#include "session/state.h"
 #include "hearingtest/test_views.h"
+#include "platform/qt/qpainter_canvas.h"
+#include "session/state.h"
 
 class QLabel;
 class QPushButton;
@@ -20,47 +21,35 @@ class QKeyEvent;
 
 namespace sonavel {
 
-class QPainterCanvas;
-
 // The graph's canvas: every operation draws into the widget's image and asks for its repaint.
-class PersistentImageCanvas : public Canvas {
+// The painter stays open between operations, so that a whole repaint costs one begin; handing
+// out the image ends it.
+class PersistentImageCanvas : public QPainterCanvas {
  public:
   PersistentImageCanvas(QWidget& widget, int32_t width, int32_t height, Colour background);
   ~PersistentImageCanvas() override;
 
-  int32_t Width() const override { return width_; }
-  int32_t Height() const override { return height_; }
   void FillAll() override;
-  void MoveTo(int32_t x, int32_t y) override { pos_ = {x, y}; }
   void LineTo(int32_t x, int32_t y) override;
-  CanvasPoint PenPos() const override { return pos_; }
   void Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
   void Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
   void TextOut(int32_t x, int32_t y, const std::string& text) override;
-  void SetPenColour(Colour colour) override { pen_ = colour; }
-  Colour PenColour() const override { return pen_; }
-  void SetBrush(BrushStyle style, Colour colour) override {
-    brushStyle_ = style;
-    brush_ = colour;
-  }
-  Colour BackgroundColour() const override { return background_; }
 
   // Ends the drawing so far and hands out the image as it stands.
   const QImage& Image();
 
  private:
-  QPainterCanvas& Begin();
+  struct Surface {
+    QImage image;
+    QPainter painter;
+    Surface(int32_t width, int32_t height, const QColor& background);
+  };
+  PersistentImageCanvas(QWidget& widget, std::unique_ptr<Surface> surface, int32_t width, int32_t height,
+                        Colour background);
+  void Begin();
 
   QWidget& widget_;
-  int32_t width_, height_;
-  Colour background_;
-  QImage image_;
-  QPainter painter_;
-  std::unique_ptr<QPainterCanvas> inner_;
-  CanvasPoint pos_{};
-  Colour pen_ = ColourBlack;
-  BrushStyle brushStyle_ = BrushStyle::Solid;
-  Colour brush_;
+  std::unique_ptr<Surface> surface_;
 };
 
 class TfrmTest : public QWidget, public TestWindowView {

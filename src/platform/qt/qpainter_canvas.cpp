@@ -101,6 +101,10 @@ QPainterCanvas::QPainterCanvas(QPainter& painter, int32_t width, int32_t height,
       palette_(palette),
       font_(font),
       brush_(background) {
+  PreparePainter();
+}
+
+void QPainterCanvas::PreparePainter() {
   painter_.setRenderHint(QPainter::Antialiasing, false);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
   painter_.setBackgroundMode(Qt::TransparentMode);

@@ -45,6 +45,10 @@ class QPainterCanvas : public Canvas {
   // The colour texts are written in.
   void SetFontColour(Colour colour) { fontColour_ = colour; }
 
+ protected:
+  // The painter's settings the drawing relies on; again after the painter has begun anew.
+  void PreparePainter();
+
  private:
   QColor Resolve(Colour c) const { return ResolveColour(c, palette_); }
   QBrush CurrentBrush() const;
