@@ -23,9 +23,9 @@
 #include "app/help_window.h"
 #include "app/printing.h"
 #include "app/results_window.h"
-#include "app/test_window.h"
 #include "app/screen_saver.h"
 #include "app/settings_dialog.h"
+#include "app/test_window.h"
 #include "app/version.h"
 #include "core/error.h"
 #include "files/file_naming.h"
@@ -655,8 +655,7 @@ void TfrmMain::RunEnded(bool) { screenSaver_->Release(); }
 void TfrmMain::closeEvent(QCloseEvent* event) {
   // Nothing is saved and nothing is asked. A running test sees the request at its next check
   // and stops at the end of the current presentation; the program ends once it has returned.
-  RequestAbort(State());
-  closeRequested_ = true;
+  RequestClose(State());
   screenSaver_->Release();
   if (!session_->Procedure().Running()) session_->Output.CloseToneOutput();
   if (help_) help_->close();

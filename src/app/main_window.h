@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "app/menu_enabling.h"
-#include "session/devices.h"
 #include "core/host.h"
 #include "core/regional.h"
 #include "hearingtest/test_views.h"
+#include "session/devices.h"
 #include "session/session.h"
 #include "settings/key_store.h"
 #include "settings/registry.h"
@@ -142,7 +142,7 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   CalibrationWindows& Calibration() { return *calibration_; }
 
   // The closing of the main window was asked for (the program ends once a running test stopped).
-  bool CloseRequested() const { return closeRequested_; }
+  bool CloseRequested() const { return session_->State.Closing; }
   bool WaveDevicePresent() const { return waveDevicePresent_; }
 
   // The widgets, named as the system names them.
@@ -208,7 +208,6 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   QImage chartImage_, rowImage_;
   QString workingDirectory_;
   bool waveDevicePresent_ = true;
-  bool closeRequested_ = false;
   bool fillingFields_ = false;
 };
 

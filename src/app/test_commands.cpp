@@ -52,7 +52,7 @@ void TfrmMain::AfterRun() {
   RepaintAudiogram();
   UpdateMenus();
   // The main window was closed during the run: the program ends now that the run has stopped.
-  if (closeRequested_) {
+  if (State().Closing) {
     testWindow_->hide();
     QCoreApplication::quit();
   }

@@ -142,7 +142,7 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
   bool deviceFailed = !sound_.OpenToneOutput(state_.Settings.WaveOutDevice);
   state_.Run.CurrentLevel = InternalLevel(in.LevelStart);
 
-  bool stoppedInTrial = false;
+  bool stoppedQuietly = false;
   int32_t abortEar = 0, abortSlot = -1;
   const int32_t firstEar = state_.Settings.FirstEar ? LeftEar : RightEar;
   for (int32_t pass = 0; pass < 2 && !deviceFailed; ++pass) {
@@ -150,6 +150,11 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
     state_.Run.CurrentEar = ear;
     SelectEarChannel(state_, ear);
     for (int32_t s = 0; s < FrequencySlotCount; ++s) {
+      if (state_.Closing) {
+        // The program closed during a dialog before the slot: no further tone.
+        stoppedQuietly = true;
+        break;
+      }
       testWindow_.Show();
       state_.Run.PresentationCount = 0;
       if (!AliasProps.RunThisFreq[ear][s]) continue;
@@ -174,7 +179,7 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
       while (!slotEnded) {
         state_.Run.PresentationCount += 1;
         bool heard = false;
-        state_.AbortRequested = false;
+        state_.AbortRequested = state_.Closing;
         bool ceiling = false;
         state_.Run.CurrentLevel += up ? in.LevelStep : -in.LevelStep;
         if (state_.Run.CurrentLevel > 0) ceiling = true;
@@ -234,7 +239,11 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
           if (state_.Settings.RealTimeCalc) mainWindow_.RepaintAudiogram();
         }
       } else {
-        // End of the trial run, whatever ended it.
+        // End of the trial run, whatever ended it; a closed program asks nothing more.
+        if (state_.Closing) {
+          stoppedQuietly = true;
+          break;
+        }
         const int32_t answer =
             host_.MessageBox(TestStartText, "", MessageIcon::Warning, ButtonOk | ButtonCancel);
         if (answer == ResultOk) {
@@ -243,7 +252,7 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
           testWindow_.SetNextCaption(CancelCaption);
         } else {
           // Cancel ends the run quietly, also after a trial run that ended at the ceiling.
-          stoppedInTrial = true;
+          stoppedQuietly = true;
           break;
         }
       }
@@ -252,7 +261,7 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
         break;
       }
     }
-    if (stoppedInTrial || state_.AbortRequested) break;
+    if (stoppedQuietly || state_.AbortRequested) break;
   }
 
   // End of the run.
@@ -264,7 +273,7 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
                      "Sonavel", MessageIcon::Error, ButtonOk);
     state_.AbortRequested = true;
   }
-  if (stoppedInTrial) {
+  if (stoppedQuietly) {
     aborted = true;
   } else if (state_.AbortRequested) {
     aborted = true;

@@ -65,6 +65,11 @@ class TestProcedure {
 
 // The test window's button and its close: both ask the running test to stop.
 inline void RequestAbort(AppState& state) { state.AbortRequested = true; }
+// The main window's close: the run stops and stays stopped.
+inline void RequestClose(AppState& state) {
+  state.Closing = true;
+  state.AbortRequested = true;
+}
 
 // Texts of the run.
 constexpr const char* TrialStartText =

@@ -32,7 +32,9 @@ struct ChannelGains {
   int32_t Left = 0;
   int32_t Right = 0;
 };
-constexpr ChannelGains ChannelGainsOfEar(int32_t ear) { return ear == 0 ? ChannelGains{1, 0} : ChannelGains{0, 1}; }
+constexpr ChannelGains ChannelGainsOfEar(int32_t ear) {
+  return ear == 0 ? ChannelGains{1, 0} : ChannelGains{0, 1};
+}
 
 // The run-time values of a test; they mean something only while a run is active or just ended.
 struct TestRunState {
@@ -65,6 +67,9 @@ struct AppState {
   // Set when the main window closes or a run is asked to stop; stays set after an aborted run
   // until the next run starts.
   bool AbortRequested = false;
+  // Set when the main window closes: the program is ending, so a running test stops at the end
+  // of the current presentation and asks nothing further (no start of the measured test).
+  bool Closing = false;
   TestRunState Run;
 };
 

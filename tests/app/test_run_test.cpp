@@ -187,10 +187,10 @@ TEST_P(Aborts, EndTheRunAsTheProcedureSaysAndCloseTheDevice) {
   const bool shownAborted = r.rig.HostShowed(AbortedText);
   switch (c.when) {
     case When::Trial:
-      if (c.how == How::CloseMainWindow) break;  // see the report: the start dialog still asks
-      // The request ended the trial; Cancel in the start dialog ends the run quietly.
+      // The request ended the trial; Cancel in the start dialog ends the run quietly. A closed
+      // program asks nothing more and ends the run as quietly.
       EXPECT_FALSE(shownAborted);
-      EXPECT_TRUE(r.rig.HostShowed(TestStartText));
+      EXPECT_EQ(r.rig.HostShowed(TestStartText), c.how != How::CloseMainWindow);
       EXPECT_FALSE(s.ResultsPresent);
       break;
     case When::Measured:
@@ -219,10 +219,30 @@ TEST_P(Aborts, EndTheRunAsTheProcedureSaysAndCloseTheDevice) {
 INSTANTIATE_TEST_SUITE_P(
     WhenAndHow, Aborts,
     ::testing::Values(AbortCase{When::Trial, How::Next}, AbortCase{When::Trial, How::Escape},
-                      AbortCase{When::Measured, How::Next}, AbortCase{When::Measured, How::Escape},
-                      AbortCase{When::Measured, How::CloseMainWindow}, AbortCase{When::RetestPass, How::Next},
-                      AbortCase{When::RetestPass, How::Escape},
+                      AbortCase{When::Trial, How::CloseMainWindow}, AbortCase{When::Measured, How::Next},
+                      AbortCase{When::Measured, How::Escape}, AbortCase{When::Measured, How::CloseMainWindow},
+                      AbortCase{When::RetestPass, How::Next}, AbortCase{When::RetestPass, How::Escape},
                       AbortCase{When::RetestPass, How::CloseMainWindow}));
+
+// The program closed while a box before the first tone is open (the trial run's start, or the
+// start of the measured test): once the box is answered no tone plays and the run ends quietly.
+TEST(Aborts, ClosingTheProgramDuringTheStartBoxPlaysNoTone) {
+  for (const bool trial : {true, false}) {
+    TestRunRig r;
+    r.State().Settings.Trial = trial;
+    r.State().Settings.AutoRetest = false;
+    r.rig.host.Answer = [&](const SimHost::ShownMessage& m) {
+      if (m.text == TrialStartText || m.text == TestStartText) r.Window().close();
+      return SimHost::DefaultButton(m.buttons);
+    };
+    r.Window().NewTest1Click();
+    EXPECT_EQ(r.Presentations(), 0u) << trial;
+    EXPECT_FALSE(r.rig.HostShowed(AbortedText)) << trial;
+    EXPECT_FALSE(r.State().ResultsPresent) << trial;
+    EXPECT_FALSE(r.Window().GetSession().Output.IsOpen()) << trial;
+    EXPECT_FALSE(r.Window().GetSession().Procedure().Running()) << trial;
+  }
+}
 
 // The response key: CTRL in the test window or in the main window works the button; any other
 // key and every release lets it go; the release half of an auto-repeat does not.
