@@ -83,30 +83,18 @@ TfrmBioCal::TfrmBioCal(const CalibrationWindowContext& context, const Calibratio
   Label7 = new QLabel(QStringLiteral("Windows Lautstärkeregler (Soundkarte)"), this);
   Label7->setObjectName(QStringLiteral("Label7"));
   Label7->setGeometry(vx, 8, 290, 20);
-  VolumeBox = new QFrame(this);
-  VolumeBox->setObjectName(QStringLiteral("VolumeBox"));
-  VolumeBox->setFrameShape(QFrame::StyledPanel);
-  VolumeBox->setGeometry(vx, 30, 290, SliderHeight + 110);
-  wave_ = std::make_unique<VolumeColumn>(VolumeBox, "WaveOutSlider", "Label2", "Wave Out", "WaveLabel",
-                                         "Soundcard Output Wave Volume", 2, 10, SliderHeight);
-  master_ = std::make_unique<VolumeColumn>(VolumeBox, "MasterSlider", "Label3", "Master Out", "MasterLabel",
-                                           "Soundcard Output Master Volume", 96, 10, SliderHeight);
+  sliders_ = std::make_unique<VolumeSliders>(this, vx, 30, SliderHeight, 96);
+  VolumeBox = sliders_->Box;
   GainBox = new QFrame(VolumeBox);
   GainBox->setObjectName(QStringLiteral("GainBox"));
   GainBox->setFrameShape(QFrame::Box);
   GainBox->setFrameShadow(QFrame::Sunken);
   GainBox->setGeometry(190, 4, 96, SliderHeight + 58);
-  gain_ = std::make_unique<VolumeColumn>(GainBox, "GainSlider", "Label4", "Gain Factor", "GainLabel",
-                                         "Output Gain", 3, 6, SliderHeight);
-  WaveColumn = wave_.get();
-  MasterColumn = master_.get();
-  GainColumn = gain_.get();
-  lblNotice = new QLabel(VolumeBox);
-  lblNotice->setObjectName(QStringLiteral("lblNotice"));
-  lblNotice->setWordWrap(true);
-  lblNotice->setStyleSheet(QStringLiteral("QLabel { color: #a00000; }"));
-  lblNotice->setGeometry(6, SliderHeight + 62, 278, 44);
-  lblNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  sliders_->AddGain(GainBox, 3, 6);
+  WaveColumn = sliders_->Wave.get();
+  MasterColumn = sliders_->Master.get();
+  GainColumn = sliders_->Gain.get();
+  lblNotice = sliders_->Notice;
 
   Image1 = new QLabel(this);
   Image1->setObjectName(QStringLiteral("Image1"));
@@ -127,18 +115,7 @@ TfrmBioCal::TfrmBioCal(const CalibrationWindowContext& context, const Calibratio
   Next->setGeometry(WindowWidth - 12 - 130, by, 130, 32);
   Next->setDefault(true);
 
-  wave_->Changed = [this](int32_t v) {
-    rules_.WaveOutSliderChange(v);
-    wave_->Show(rules_.WaveSlider());
-  };
-  master_->Changed = [this](int32_t v) {
-    rules_.MasterSliderChange(v);
-    master_->Show(rules_.MasterSlider());
-  };
-  gain_->Changed = [this](int32_t v) {
-    rules_.GainSliderChange(v);
-    gain_->Show(rules_.GainSlider());
-  };
+  sliders_->Connect(rules_);
   connect(Threshold, &QLineEdit::textChanged, this,
           [this](const QString& text) { rules_.SetThresholdText(text.toStdString()); });
   connect(Threshold, &QLineEdit::returnPressed, this, [this] {
@@ -169,8 +146,7 @@ void TfrmBioCal::Start(bool FreshCalibration) {
   PlaceInstructions();
   const bool gain = rules_.GainVisible();
   GainBox->setVisible(gain);
-  gain_->SetVisible(gain);
-  lblNotice->setText(SliderNotices({&rules_.WaveSlider(), &rules_.MasterSlider(), &rules_.GainSlider()}));
+  GainColumn->SetVisible(gain);
   ShowPage();
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
@@ -194,9 +170,7 @@ void TfrmBioCal::ShowPage() {
   lblFreqSide->setText(Q(rules_.FreqSideText()));
   Previous->setText(Q(rules_.PreviousCaption()));
   Previous->setToolTip(Q(rules_.PreviousHint()));
-  wave_->Show(rules_.WaveSlider());
-  master_->Show(rules_.MasterSlider());
-  gain_->Show(rules_.GainSlider());
+  sliders_->Show(rules_);
   ShowTone();
 }
 

@@ -54,7 +54,7 @@ class TfrmBioCal : public QWidget {
 
   BioCalWizard rules_;
   Host& host_;
-  std::unique_ptr<VolumeColumn> wave_, master_, gain_;
+  std::unique_ptr<VolumeSliders> sliders_;
 };
 
 }  // namespace sonavel

@@ -67,6 +67,29 @@ void VolumeColumn::SetVisible(bool visible) {
   Value->setVisible(visible);
 }
 
+VolumeSliders::VolumeSliders(QWidget* parent, int x, int y, int sliderHeight, int masterX)
+    : sliderHeight_(sliderHeight) {
+  Box = new QFrame(parent);
+  Box->setObjectName(QStringLiteral("VolumeBox"));
+  Box->setFrameShape(QFrame::StyledPanel);
+  Box->setGeometry(x, y, 290, sliderHeight + 110);
+  Wave = std::make_unique<VolumeColumn>(Box, "WaveOutSlider", "Label2", "Wave Out", "WaveLabel",
+                                        "Soundcard Output Wave Volume", 2, 10, sliderHeight);
+  Master = std::make_unique<VolumeColumn>(Box, "MasterSlider", "Label3", "Master Out", "MasterLabel",
+                                          "Soundcard Output Master Volume", masterX, 10, sliderHeight);
+  Notice = new QLabel(Box);
+  Notice->setObjectName(QStringLiteral("lblNotice"));
+  Notice->setWordWrap(true);
+  Notice->setStyleSheet(QStringLiteral("QLabel { color: #a00000; }"));
+  Notice->setGeometry(6, sliderHeight + 62, 278, 44);
+  Notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void VolumeSliders::AddGain(QWidget* gainParent, int gainX, int gainY) {
+  Gain = std::make_unique<VolumeColumn>(gainParent ? gainParent : Box, "GainSlider", "Label4", "Gain Factor",
+                                        "GainLabel", "Output Gain", gainX, gainY, sliderHeight_);
+}
+
 QString SliderNotices(std::initializer_list<const SliderView*> sliders) {
   QStringList lines;
   for (const SliderView* s : sliders) {

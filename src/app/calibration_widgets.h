@@ -2,11 +2,13 @@
 // caption and value label, and the headphones illustration beside the wizard's sliders.
 #pragma once
 
+#include <QFrame>
 #include <QLabel>
 #include <QPixmap>
 #include <QSlider>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "calibration/calibration_tone.h"
 
@@ -49,10 +51,52 @@ class VolumeColumn {
   bool updating_ = false;
 };
 
-// The illustration of the wizard: headphones over three volume sliders (161 x 168).
-QPixmap CalibrationIllustration();
-
 // The notices of the sliders that cannot act on this card, one a line ("" when all act).
 QString SliderNotices(std::initializer_list<const SliderView*> sliders);
+
+// The frame with the card's three volume sliders (wave, master, gain) and, under them, why a
+// slider cannot act on this card. Both calibration windows show it over rules that speak of the
+// sliders alike (WaveSlider(), WaveOutSliderChange(v), ...).
+class VolumeSliders {
+ public:
+  // The frame at (x, y) with the wave and master columns; the gain column goes into `gainParent`
+  // (the frame when null) at (gainX, gainY).
+  VolumeSliders(QWidget* parent, int x, int y, int sliderHeight, int masterX);
+  void AddGain(QWidget* gainParent, int gainX, int gainY);
+
+  // Moves of the thumbs go to the rules, which then say where each thumb stands.
+  template <class Rules>
+  void Connect(Rules& rules) {
+    Wave->Changed = [this, &rules](int32_t v) {
+      rules.WaveOutSliderChange(v);
+      Wave->Show(rules.WaveSlider());
+    };
+    Master->Changed = [this, &rules](int32_t v) {
+      rules.MasterSliderChange(v);
+      Master->Show(rules.MasterSlider());
+    };
+    Gain->Changed = [this, &rules](int32_t v) {
+      rules.GainSliderChange(v);
+      Gain->Show(rules.GainSlider());
+    };
+  }
+  template <class Rules>
+  void Show(const Rules& rules) {
+    Wave->Show(rules.WaveSlider());
+    Master->Show(rules.MasterSlider());
+    Gain->Show(rules.GainSlider());
+    Notice->setText(SliderNotices({&rules.WaveSlider(), &rules.MasterSlider(), &rules.GainSlider()}));
+  }
+
+  QFrame* Box;
+  std::unique_ptr<VolumeColumn> Wave, Master, Gain;
+  QLabel* Notice;
+
+ private:
+  int sliderHeight_;
+};
+
+// The illustration of the wizard: headphones over three volume sliders (161 x 168).
+QPixmap CalibrationIllustration();
 
 }  // namespace sonavel

@@ -35,25 +35,13 @@ TfrmCompatibilityTest::TfrmCompatibilityTest(const CalibrationWindowContext& con
   setWindowTitle(QStringLiteral("Compatibility Test"));
   setFixedSize(WindowWidth, WindowHeight);
 
-  VolumeBox = new QFrame(this);
-  VolumeBox->setObjectName(QStringLiteral("VolumeBox"));
-  VolumeBox->setFrameShape(QFrame::StyledPanel);
-  VolumeBox->setGeometry(12, 12, 290, SliderHeight + 110);
-  wave_ = std::make_unique<VolumeColumn>(VolumeBox, "WaveOutSlider", "Label2", "Wave Out", "WaveLabel",
-                                         "Soundcard Output Wave Volume", 2, 10, SliderHeight);
-  master_ = std::make_unique<VolumeColumn>(VolumeBox, "MasterSlider", "Label3", "Master Out", "MasterLabel",
-                                           "Soundcard Output Master Volume", 98, 10, SliderHeight);
-  gain_ = std::make_unique<VolumeColumn>(VolumeBox, "GainSlider", "Label4", "Gain Factor", "GainLabel",
-                                         "Output Gain", 194, 10, SliderHeight);
-  WaveColumn = wave_.get();
-  MasterColumn = master_.get();
-  GainColumn = gain_.get();
-  lblNotice = new QLabel(VolumeBox);
-  lblNotice->setObjectName(QStringLiteral("lblNotice"));
-  lblNotice->setWordWrap(true);
-  lblNotice->setStyleSheet(QStringLiteral("QLabel { color: #a00000; }"));
-  lblNotice->setGeometry(6, SliderHeight + 58, 278, 48);
-  lblNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  sliders_ = std::make_unique<VolumeSliders>(this, 12, 12, SliderHeight, 98);
+  sliders_->AddGain(nullptr, 194, 10);
+  VolumeBox = sliders_->Box;
+  WaveColumn = sliders_->Wave.get();
+  MasterColumn = sliders_->Master.get();
+  GainColumn = sliders_->Gain.get();
+  lblNotice = sliders_->Notice;
 
   // The frequency slider: position 1 (top) is 8000 Hz, position 11 (bottom) 125 Hz.
   tbrFrequency = new QSlider(Qt::Vertical, this);
@@ -124,18 +112,7 @@ TfrmCompatibilityTest::TfrmCompatibilityTest(const CalibrationWindowContext& con
   btnClose->setToolTip(QStringLiteral("Ends this test and closes the window."));
   btnClose->setGeometry(WindowWidth - 12 - 130, by, 130, 32);
 
-  wave_->Changed = [this](int32_t v) {
-    rules_.WaveOutSliderChange(v);
-    wave_->Show(rules_.WaveSlider());
-  };
-  master_->Changed = [this](int32_t v) {
-    rules_.MasterSliderChange(v);
-    master_->Show(rules_.MasterSlider());
-  };
-  gain_->Changed = [this](int32_t v) {
-    rules_.GainSliderChange(v);
-    gain_->Show(rules_.GainSlider());
-  };
+  sliders_->Connect(rules_);
   connect(tbrFrequency, &QSlider::valueChanged, this, [this](int position) {
     rules_.FrequencyChange(position);
     Label8->setText(Q(rules_.FrequencyText()));
@@ -158,11 +135,8 @@ TfrmCompatibilityTest::TfrmCompatibilityTest(const CalibrationWindowContext& con
 void TfrmCompatibilityTest::ShowTest() {
   rules_.Show();
   Label9->setText(Q(rules_.ActiveSoundcardText()));
-  wave_->Show(rules_.WaveSlider());
-  master_->Show(rules_.MasterSlider());
-  gain_->Show(rules_.GainSlider());
-  gain_->SetVisible(rules_.GainVisible());
-  lblNotice->setText(SliderNotices({&rules_.WaveSlider(), &rules_.MasterSlider(), &rules_.GainSlider()}));
+  sliders_->Show(rules_);
+  GainColumn->SetVisible(rules_.GainVisible());
   ShowTone();
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());

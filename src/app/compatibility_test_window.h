@@ -49,7 +49,7 @@ class TfrmCompatibilityTest : public QWidget {
 
   CompatibilityTestRules rules_;
   Host& host_;
-  std::unique_ptr<VolumeColumn> wave_, master_, gain_;
+  std::unique_ptr<VolumeSliders> sliders_;
 };
 
 }  // namespace sonavel

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -20,6 +19,7 @@
 
 #include "app/about_window.h"
 #include "app/calibration_windows.h"
+#include "app/desktop_font.h"
 #include "app/help_window.h"
 #include "app/printing.h"
 #include "app/results_window.h"
@@ -47,14 +47,6 @@ constexpr int MinClientHeight = 541;
 constexpr int ThresholdRowHeight = 19;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-// The desktop's sans-serif family at a pixel size.
-QFont DesktopFont(int pixelSize) {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(pixelSize);
-  return font;
-}
 
 // The date picker shows the user's short date format, always with a four-digit year.
 QString DatePickerFormat(const RegionalFormat& regional) {

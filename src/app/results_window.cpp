@@ -1,7 +1,6 @@
 #include "app/results_window.h"
 
 #include <QEvent>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -10,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/desktop_font.h"
 #include "app/printing.h"
 #include "core/error.h"
 #include "platform/qt/qpainter_canvas.h"
@@ -23,13 +23,6 @@ namespace {
 
 constexpr int ClientWidth = 503;
 constexpr int ClientHeight = 507;
-
-QFont WindowFont() {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(14);
-  return font;
-}
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -72,7 +65,7 @@ TfrmResults::TfrmResults(const ResultsWindowWiring& w, QWidget* parent)
       printing_(w.printing),
       dateLabelText_(w.dateLabelText) {
   setObjectName(QStringLiteral("frmResults"));
-  setFont(WindowFont());
+  setFont(DesktopFont(14));
   setFixedSize(ClientWidth, ClientHeight);
   setAutoFillBackground(true);
 

@@ -2,13 +2,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/desktop_font.h"
 #include "hearingtest/response_button.h"
 #include "hearingtest/test_graph.h"
 #include "hearingtest/test_procedure.h"
@@ -22,13 +22,6 @@ constexpr int ClientWidth = 457;
 constexpr int ClientHeight = 379;
 constexpr int GraphWidth = 431;
 constexpr int GraphHeight = 320;
-
-QFont WindowFont() {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(14);
-  return font;
-}
 
 // The paint box of the graph: it shows the persistent image.
 class GraphWidget : public QWidget {
@@ -136,7 +129,7 @@ void PersistentImageCanvas::TextOut(int32_t x, int32_t y, const std::string& tex
 TfrmTest::TfrmTest(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("frmTest"));
   setWindowTitle(QStringLiteral("Real Time Audiogram"));
-  setFont(WindowFont());
+  setFont(DesktopFont(14));
   setFixedSize(ClientWidth, ClientHeight);
 
   GraphBox = new GraphWidget(*this, this);
