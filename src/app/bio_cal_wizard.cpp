@@ -11,7 +11,7 @@ namespace sonavel {
 
 namespace {
 
-constexpr int WindowWidth = 760;
+constexpr int WindowWidth = 801;  // room for the illustration right of the volume box
 constexpr int WindowHeight = 500;
 constexpr int LeftWidth = 300;
 constexpr int SliderHeight = 190;

@@ -81,7 +81,8 @@ TfrmResults::TfrmResults(const ResultsWindowWiring& w, QWidget* parent)
   Table = new TableArea(*this, GroupBox1);
   Table->setObjectName(QStringLiteral("Table"));
   Table->setGeometry(2, 18, 214, 316);
-  HeaderFrequency = Label(GroupBox1, "HeaderFrequency", 10, 49);
+  // Further left than the other headers: at the window font its text needs the room before the rule.
+  HeaderFrequency = Label(GroupBox1, "HeaderFrequency", 4, 49);
   HeaderFrequency->setText(QStringLiteral(" f (Hz)"));
   HeaderThreshold = Label(GroupBox1, "HeaderThreshold", 49, 30);
   HeaderThreshold->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

@@ -478,5 +478,33 @@ TEST(CalibrationMenu, ItemsFollowTheCalibrationInUse) {
   EXPECT_TRUE(w.CalInfo1->isEnabled());
 }
 
+// The calibration that the settings load at the start is in use before anyone opens a menu: F4 and
+// Ctrl+I work as the first keys pressed.
+TEST(CalibrationMenu, StartupCalibrationShortcutsWorkBeforeAnyMenuOpens) {
+  CalRig rig;
+  TfrmMain& w = rig.Main();
+  const std::string file = rig.Dir("start.cal");
+  WriteCal(file, CalibrationHeader{}, CalibrationTable{});
+  rig.State().Settings.chkLoadCal = true;
+  rig.State().Settings.CalFilename = file;
+  w.LoadStartupCalibration();
+  ASSERT_TRUE(rig.State().CalibrationLoaded);
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+
+  QTest::keyClick(&w, Qt::Key_I, Qt::ControlModifier);
+  ASSERT_TRUE(rig.Info().isVisible());
+  EXPECT_FALSE(rig.Info().AcceptMode());
+  QTest::keyClick(&rig.Info(), Qt::Key_Return);
+  ASSERT_FALSE(rig.Info().isVisible());
+
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  rig.host.QueueAnswer(ResultNo);  // reference audiogram
+  QTest::keyClick(&w, Qt::Key_F4);
+  EXPECT_TRUE(rig.Wizard().isVisible());
+  rig.Wizard().close();
+}
+
 }  // namespace
 }  // namespace sonavel::apptest
