@@ -91,17 +91,26 @@ void PaintControl(QWidget& w, QPainter& p) {
     QStyleOptionFrame opt;
     opt.initFrom(edit);
     opt.lineWidth = 1;
-    style->drawPrimitive(QStyle::PE_PanelLineEdit, &opt, &p, edit);
-    style->drawItemText(&p, edit->rect().adjusted(4, 0, -4, 0), Qt::AlignLeft | Qt::AlignVCenter,
+    // The edit field of a date or number field has no frame of its own.
+    if (edit->hasFrame()) style->drawPrimitive(QStyle::PE_PanelLineEdit, &opt, &p, edit);
+    const int inset = edit->hasFrame() ? 4 : 1;
+    style->drawItemText(&p, edit->rect().adjusted(inset, 0, -inset, 0), Qt::AlignLeft | Qt::AlignVCenter,
                         edit->palette(), edit->isEnabled(), edit->text(), QPalette::Text);
-  } else if (auto* date = qobject_cast<QAbstractSpinBox*>(&w)) {
-    QStyleOptionSpinBox opt;
+  } else if (auto* date = qobject_cast<QDateTimeEdit*>(&w); date && date->calendarPopup()) {
+    // A date field with its calendar drop-down is drawn as the style draws a combo box; its
+    // text is its inner line edit's, a child painted after it.
+    QStyleOptionComboBox opt;
     opt.initFrom(date);
+    opt.editable = true;
+    opt.frame = true;
+    opt.subControls = QStyle::SC_ComboBoxFrame | QStyle::SC_ComboBoxEditField | QStyle::SC_ComboBoxArrow;
+    style->drawComplexControl(QStyle::CC_ComboBox, &opt, &p, date);
+  } else if (auto* spin = qobject_cast<QAbstractSpinBox*>(&w)) {
+    QStyleOptionSpinBox opt;
+    opt.initFrom(spin);
     opt.frame = true;
     opt.subControls = QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField;
-    style->drawComplexControl(QStyle::CC_SpinBox, &opt, &p, date);
-    style->drawItemText(&p, date->rect().adjusted(3, 0, -18, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                        date->palette(), date->isEnabled(), date->text(), QPalette::Text);
+    style->drawComplexControl(QStyle::CC_SpinBox, &opt, &p, spin);
   } else if (auto* frame = qobject_cast<QFrame*>(&w)) {
     p.setPen(QPen(frame->palette().color(QPalette::Mid), 1.0));
     if (frame->frameShape() == QFrame::HLine)
