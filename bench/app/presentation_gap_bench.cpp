@@ -23,17 +23,8 @@ void BM_PresentationGapOnTheNullSink(benchmark::State& state) {
     state.SkipWithError("no sound server to record from: run under tests/integration/with_pulse.sh");
     return;
   }
-  // Two frequencies per ear, tones of 0.5 s, the default pause of 1 s, from 50 dB HL up in 5 dB
-  // steps to the ceiling: 20 presentations, none answered.
-  sonavel::SettingsRecord s;
-  for (int32_t slot = 1; slot <= sonavel::MeasuredSlotCount; ++slot) sonavel::FrequencyCheck(s, slot) = false;
-  s.Check1000 = s.Check4000 = true;
-  s.Trial = s.Retest = s.AutoRetest = false;
-  s.BeepTimeEdit = "0.5";
-  s.PauseTimeEdit = "1";
-  s.LevelStep = "5";
-  s.LevelStart = "50";
-  s.chkDisableSS = false;
+  // Tones of 0.5 s and the default pause of 1 s.
+  const sonavel::SettingsRecord s = sonavel::test::TwoFrequencyTest("0.5", "1");
   const double beepFrames = 0.5 * 44100, pauseMs = 1000;
 
   std::vector<double> gaps;

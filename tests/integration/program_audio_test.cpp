@@ -23,23 +23,6 @@ namespace {
 using test::Bursts;
 using test::LevelDb;
 
-// Only 1 kHz and 4 kHz, no trial run and no repeat, tones of 0.4 s with pauses of 0.4 s, from
-// 50 dB HL up in 5 dB steps: a listener who never answers hears 55 .. 75 dB HL in each slot,
-// and the step past the ceiling ends the slot.
-SettingsRecord ShortTest() {
-  SettingsRecord s;
-  for (int32_t slot = 1; slot <= MeasuredSlotCount; ++slot) FrequencyCheck(s, slot) = false;
-  s.Check1000 = s.Check4000 = true;
-  s.Trial = s.Retest = s.AutoRetest = false;
-  s.BeepTimeEdit = "0.4";
-  s.PauseTimeEdit = "0.4";
-  s.LevelStep = "5";
-  s.LevelStart = "50";
-  s.TestTimeEdit = "10";
-  s.chkDisableSS = false;
-  return s;
-}
-
 std::vector<int16_t> Silence(const std::vector<int16_t>& x, size_t a, size_t b) {
   return {x.begin() + static_cast<ptrdiff_t>(std::min(a, x.size())),
           x.begin() + static_cast<ptrdiff_t>(std::min(b, x.size()))};
@@ -64,7 +47,7 @@ class ProgramOnNullSink : public ::testing::Test {
 
 TEST_F(ProgramOnNullSink, ANewTestPlaysEachToneOnTheTestedEarAtTheProceduresLevel) {
   const double levelOffset = 10;  // 75 dB HL, the step past the ceiling, at -5 dBFS: no clipping
-  test::NullSinkProgram p(ShortTest());
+  test::NullSinkProgram p(test::TwoFrequencyTest("0.4", "0.4"));
   ASSERT_TRUE(p.Start(levelOffset)) << p.Error;
   const size_t from = recorder.Frames();
 

@@ -28,6 +28,23 @@ struct Presentation {
   double levelHL = 0;
 };
 
+// Only 1 kHz and 4 kHz, no trial run and no repeat, tones of `beep` seconds with pauses of
+// `pause`, from 50 dB HL up in 5 dB steps: a listener who never answers hears 55 .. 75 dB HL in
+// each slot, and the step past the ceiling ends the slot (20 presentations in all).
+inline SettingsRecord TwoFrequencyTest(const std::string& beep, const std::string& pause) {
+  SettingsRecord s;
+  for (int32_t slot = 1; slot <= MeasuredSlotCount; ++slot) FrequencyCheck(s, slot) = false;
+  s.Check1000 = s.Check4000 = true;
+  s.Trial = s.Retest = s.AutoRetest = false;
+  s.BeepTimeEdit = beep;
+  s.PauseTimeEdit = pause;
+  s.LevelStep = "5";
+  s.LevelStart = "50";
+  s.TestTimeEdit = "30";
+  s.chkDisableSS = false;
+  return s;
+}
+
 class NullSinkProgram : private RunObserver {
  public:
   // What is not found is said in `Error`, and Start() then does nothing.
