@@ -16,6 +16,8 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 
 #include "app/about_window.h"
 #include "app/calibration_windows.h"
@@ -47,6 +49,19 @@ constexpr int MinClientHeight = 541;
 constexpr int ThresholdRowHeight = 19;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The threshold row's top: 17 as laid out, or lower where the style draws the box's title above
+// its frame (the frame's top edge then runs two pixels under the title's foot), so that the row
+// starts just inside the frame and never covers its edge.
+int ThresholdRowTop(const QGroupBox& box) {
+  QStyleOptionGroupBox opt;
+  opt.initFrom(&box);
+  opt.text = box.title();
+  opt.lineWidth = 1;
+  opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+  const QRect title = box.style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, &box);
+  return std::max(17, title.bottom() + 3);
+}
 
 // The date picker shows the user's short date format, always with a four-digit year.
 QString DatePickerFormat(const RegionalFormat& regional) {
@@ -384,7 +399,8 @@ void TfrmMain::FormResize(int cw, int ch) {
   grpThreshold->setGeometry(grpThreshold->x(), ch - 192, cw - 2 * grpThreshold->x(), grpThreshold->height());
   grpGraph->setGeometry(grpGraph->x(), grpGraph->y(), cw - 2 * grpGraph->x(), ch - 199);
   pbxAudiogram->resize(grpGraph->width() - 40, grpGraph->height() - 51);
-  pbxResults->resize(grpThreshold->width() - 40, pbxResults->height());
+  pbxResults->setGeometry(pbxResults->x(), ThresholdRowTop(*grpThreshold), grpThreshold->width() - 40,
+                          pbxResults->height());
 }
 
 QString TfrmMain::CaptionText() const {
