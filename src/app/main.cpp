@@ -1,6 +1,9 @@
 // sonavel: the desktop audiometer.
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -18,6 +21,11 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QString::fromUtf8(sonavel::ProductVersion));
   QApplication::setDesktopFileName(QStringLiteral("sonavel"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/sonavel.svg")));
+  // Qt's own dialogs (open and save, printer, page set-up) speak German, as the program does.
+  QTranslator qtGerman;
+  if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtGerman);
 
   sonavel::ProgramOptions options;
   // A simulated sound card of one's own choosing, for scripted runs and screenshots.
