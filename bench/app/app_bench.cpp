@@ -19,13 +19,7 @@ namespace {
 // A settings key that asks nothing at start.
 std::string MakeKey(const QTemporaryDir& dir) {
   const std::string path = (dir.path() + "/Sonavel.reg").toStdString();
-  sonavel::SettingsRecord defaults;
-  defaults.WaveOutDevice = 0;
-  defaults.MixerDevice = 0;
-  std::vector<std::pair<std::string, sonavel::RegistryValue>> values{
-      {sonavel::FirstRunValueName, sonavel::RegistryValue{sonavel::RegistryValueType::Dword, 0, ""}}};
-  for (auto& v : sonavel::RegistryValuesOf(defaults)) values.push_back(std::move(v));
-  sonavel::InstallKeyFile(path, values);
+  sonavel::InstallKeyFile(path, sonavel::InstalledKeyValues(sonavel::InstallationSettings(), false));
   return path;
 }
 

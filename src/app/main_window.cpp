@@ -487,14 +487,8 @@ void TfrmMain::LoadSettings(const std::string& keyFirstPath) {
   // start that finds it at neither path makes it as the installation would, so that the
   // settings can be stored and the first-start sequence runs.
   if (!keys_.OpenKey(KeyPaths::FirstElseAlternative) && !keyFirstPath.empty()) {
-    SettingsRecord defaults;
-    defaults.WaveOutDevice = 0;
-    defaults.MixerDevice = 0;
-    std::vector<std::pair<std::string, RegistryValue>> values{
-        {FirstRunValueName, RegistryValue{RegistryValueType::Dword, 1, ""}}};
-    for (auto& v : RegistryValuesOf(defaults)) values.push_back(std::move(v));
     try {
-      InstallKeyFile(keyFirstPath, values);
+      InstallKeyFile(keyFirstPath, InstalledKeyValues(InstallationSettings(), true));
     } catch (const SonavelError& e) {
       host_.ShowMessage(e.what());
     }

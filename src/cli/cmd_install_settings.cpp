@@ -23,15 +23,8 @@ int RunInstallSettings(const std::vector<std::string>& args, Io& io) {
   const std::string path = opts.Value("path").value_or(KeyFileLocationsFromEnvironment().First);
   if (path.empty()) throw UsageError("no place for the settings key: HOME is not set (give --path)");
 
-  SettingsRecord defaults;
-  defaults.WaveOutDevice = 0;
-  defaults.MixerDevice = 0;
-  std::vector<std::pair<std::string, RegistryValue>> values{
-      {FirstRunValueName, RegistryValue{RegistryValueType::Dword, 1, ""}}};
-  for (auto& v : RegistryValuesOf(defaults)) values.push_back(std::move(v));
-
   bool installed = false;
-  WriteOutput([&] { installed = InstallKeyFile(path, values); });
+  WriteOutput([&] { installed = InstallKeyFile(path, InstalledKeyValues(InstallationSettings(), true)); });
   if (!installed) throw UsageError("a settings key already exists in " + path + "; nothing was changed");
   io.out << "wrote the settings key to " << path << "\n";
   return ExitOk;

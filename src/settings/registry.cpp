@@ -253,6 +253,21 @@ std::vector<std::pair<std::string, RegistryValue>> RegistryValuesOf(const Settin
   return values;
 }
 
+SettingsRecord InstallationSettings() {
+  SettingsRecord s;
+  s.WaveOutDevice = 0;
+  s.MixerDevice = 0;
+  return s;
+}
+
+std::vector<std::pair<std::string, RegistryValue>> InstalledKeyValues(const SettingsRecord& Settings,
+                                                                      bool firstRun) {
+  std::vector<std::pair<std::string, RegistryValue>> values{
+      {FirstRunValueName, RegistryValue{RegistryValueType::Dword, firstRun ? 1u : 0u, ""}}};
+  for (auto& v : RegistryValuesOf(Settings)) values.push_back(std::move(v));
+  return values;
+}
+
 void WriteRegistry(KeyStore& store, const SettingsRecord& Settings) {
   std::unique_ptr<RegistryKey> key = store.OpenKey(KeyPaths::FirstElseAlternative);
   for (const auto& [name, value] : RegistryValuesOf(Settings)) {

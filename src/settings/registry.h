@@ -113,6 +113,13 @@ void WriteRegistry(KeyStore& store, const SettingsRecord& Settings);
 // The values of the record as the store writes them, in the store's order.
 std::vector<std::pair<std::string, RegistryValue>> RegistryValuesOf(const SettingsRecord& Settings);
 
+// The settings an installation writes: the defaults, with the first entry of each device list.
+SettingsRecord InstallationSettings();
+// A whole key as an installation writes it: FirstRun (1 asks for the first-start sequence), then
+// the record's values in the store's order.
+std::vector<std::pair<std::string, RegistryValue>> InstalledKeyValues(const SettingsRecord& Settings,
+                                                                      bool firstRun);
+
 // The texts of failed registry operations; each names the value.
 std::string RegistryInvalidDataText(const std::string& valueName);
 std::string RegistrySetFailedText(const std::string& valueName);

@@ -80,10 +80,7 @@ class NullSinkProgram : private RunObserver {
   // missing (see Error).
   bool Start(double levelOffset) {
     if (!Error.empty()) return false;
-    std::vector<std::pair<std::string, RegistryValue>> values{
-        {FirstRunValueName, RegistryValue{RegistryValueType::Dword, 0, ""}}};
-    for (auto& v : RegistryValuesOf(settings_)) values.push_back(std::move(v));
-    if (!InstallKeyFile(keyPath_, values)) {
+    if (!InstallKeyFile(keyPath_, InstalledKeyValues(settings_, false))) {
       Error = "the settings key could not be written";
       return false;
     }
