@@ -142,10 +142,7 @@ void BioCalWizard::PreparePage() {
 void BioCalWizard::ApplyWave(int32_t value) {
   TMixUnsignedControl& wave = ctx_.controls.WaveVolume;
   wave_.Value = wave_.Clamp(value);
-  if (SliderActsOn(wave)) {
-    const int32_t level = StepLevel(wave.Maxvalue, wave.Steps, wave_.Value);
-    wave.SetLevel(level, level);
-  }
+  SetLevelOfSlider(wave, wave_.Value);
   wave_.Label = std::to_string(wave_.Value);
   Current().WaveLevel = wave_.Value;
 }
@@ -155,11 +152,7 @@ void BioCalWizard::ApplyMaster(int32_t value) {
   if (ctx_.state.UseEndpointVolume) {
     ctx_.endpoint.SetMasterVolumeLevelScalar(static_cast<float>(master_.Value / 1000.0));
   } else {
-    TMixUnsignedControl& master = ctx_.controls.MasterVolume;
-    if (SliderActsOn(master)) {
-      const int32_t level = StepLevel(master.Maxvalue, master.Steps, master_.Value);
-      master.SetLevel(level, level);
-    }
+    SetLevelOfSlider(ctx_.controls.MasterVolume, master_.Value);
   }
   master_.Label = std::to_string(master_.Value);
   Current().MasterLevel = master_.Value;

@@ -18,6 +18,12 @@ int32_t SliderMaximumOf(uint32_t steps) {
 
 bool SliderActsOn(const TMixControl& control) { return StepSize(control.Maxvalue, control.Steps) > 0; }
 
+void SetLevelOfSlider(TMixUnsignedControl& control, int32_t value) {
+  if (!SliderActsOn(control)) return;
+  const int32_t level = StepLevel(control.Maxvalue, control.Steps, value);
+  control.SetLevel(level, level);
+}
+
 std::string SliderNotice(const TMixControl& control) {
   if (!control.Exist) return NoControlNotice;
   if (!control.Active) return InactiveControlNotice;

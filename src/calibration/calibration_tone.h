@@ -11,9 +11,9 @@
 #include "audio/tone_synthesis.h"
 #include "core/host.h"
 #include "core/regional.h"
-#include "session/state.h"
 #include "mixer/mix_control.h"
 #include "mixer/mixer_discovery.h"
+#include "session/state.h"
 
 namespace sonavel {
 
@@ -60,6 +60,9 @@ constexpr const char* NoStepsNotice =
 // 0): a control that reports no steps has no defined level for a slider position, and setting
 // it to 0 would silence the card behind the user's back.
 bool SliderActsOn(const TMixControl& control);
+// Sets both channels of `control` to the level of slider value `value` (value x step size); a
+// control the slider cannot act on is left as it is.
+void SetLevelOfSlider(TMixUnsignedControl& control, int32_t value);
 // The notice of a slider over `control`: "" when the slider acts.
 std::string SliderNotice(const TMixControl& control);
 

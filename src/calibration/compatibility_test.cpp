@@ -102,10 +102,7 @@ void CompatibilityTestRules::SetUpFromCard(SliderView& slider, TMixUnsignedContr
 void CompatibilityTestRules::ApplyWave() {
   TMixUnsignedControl& wave = ctx_.controls.WaveVolume;
   const int64_t q = StepSize(wave.Maxvalue, wave.Steps);
-  if (SliderActsOn(wave)) {
-    const int32_t level = StepLevel(wave.Maxvalue, wave.Steps, wave_.Value);
-    wave.SetLevel(level, level);
-  }
+  SetLevelOfSlider(wave, wave_.Value);
   wave_.Label = std::to_string(q * wave_.Value);
 }
 
@@ -118,10 +115,7 @@ void CompatibilityTestRules::ApplyMaster() {
   }
   TMixUnsignedControl& master = ctx_.controls.MasterVolume;
   const int64_t q = StepSize(master.Maxvalue, master.Steps);
-  if (SliderActsOn(master)) {
-    const int32_t level = StepLevel(master.Maxvalue, master.Steps, master_.Value);
-    master.SetLevel(level, level);
-  }
+  SetLevelOfSlider(master, master_.Value);
   // Like the wave label: the level sent to the mixer.
   master_.Label = std::to_string(q * master_.Value);
 }
@@ -129,10 +123,7 @@ void CompatibilityTestRules::ApplyMaster() {
 void CompatibilityTestRules::ApplyGain() {
   TMixUnsignedControl& gain = ctx_.controls.OutputGain;
   if (!gain.Exist) return;
-  if (SliderActsOn(gain)) {
-    const int32_t level = StepLevel(gain.Maxvalue, gain.Steps, gain_.Value);
-    gain.SetLevel(level, level);
-  }
+  SetLevelOfSlider(gain, gain_.Value);
   gain_.Label = std::to_string(gain_.Value);
 }
 
