@@ -17,21 +17,17 @@
 #include "app/compatibility_test_window.h"
 #include "app_test_support.h"
 #include "calibration/calibration_file.h"
+#include "calibration/calibration_rig.h"
 
 namespace sonavel::apptest {
 namespace {
 
 // Master 65535 in 20 steps (q = 3276), a per-channel gain of 1000 in 10 (q = 100), wave 65535
-// in 100 (q = 655).
-const char* const GainCard = R"(
-device "Kalibrierkarte" version 1.0
-destination DST_SPEAKERS "Speakers" id 0xFFFF0000
-  control VOLUME "Master Volume" id 0x10 max 65535 steps 20 value 1000 2000
-  control UNSIGNED "Output Gain" id 0x11 max 1000 steps 10
-  source SRC_WAVEOUT "Wave"
-    control VOLUME "Wave Volume" id 0x20 max 65535 steps 100 value 32750
-)";
-constexpr uint32_t MasterID = 0x10, GainID = 0x11, WaveID = 0x20;
+// in 100 (q = 655): the card of the calibration rules' tests.
+using test::CalibrationCard;
+using test::GainID;
+using test::MasterID;
+using test::WaveID;
 
 // A wave control that reports no steps, beside a usable master.
 const char* const NoWaveStepsCard = R"(
@@ -43,7 +39,7 @@ destination DST_SPEAKERS "Speakers" id 0xFFFF0000
 )";
 
 struct CalRig : MainWindowRig {
-  explicit CalRig(const std::string& fixture = GainCard) : MainWindowRig(true, fixture) {
+  explicit CalRig(const std::string& fixture = CalibrationCard) : MainWindowRig(true, fixture) {
     window->FormCreate({});
     window->GetSession().OpenMixerDevice(0);
     window->show();
@@ -136,7 +132,7 @@ TEST(CalibrationByEar, TwentyTwoPagesAcceptedSavedReadBackAndUsedByANewTest) {
   EXPECT_TRUE(info.AcceptMode());
   EXPECT_FALSE(w.isEnabled());
   EXPECT_TRUE(info.Cancel->isVisible());
-  EXPECT_EQ(info.Soundcard->text(), "Kalibrierkarte");
+  EXPECT_EQ(info.Soundcard->text(), "Cal Card");
   EXPECT_FALSE(info.Soundcard->isEnabled());
   EXPECT_EQ(info.Comment->text(), "Calibration by Ear");
   EXPECT_EQ(info.DateStamp->text(), QString("Calibration finished on %1 at %2")
@@ -168,7 +164,7 @@ TEST(CalibrationByEar, TwentyTwoPagesAcceptedSavedReadBackAndUsedByANewTest) {
   const QString out = QString::fromUtf8(cli.readAllStandardOutput());
   EXPECT_TRUE(out.contains("Jörg Hörmann")) << out.toStdString();
   EXPECT_TRUE(out.contains("HDA 200"));
-  EXPECT_TRUE(out.contains("Kalibrierkarte"));
+  EXPECT_TRUE(out.contains("Cal Card"));
   const auto rows = ParseCalInfo(out);
   ASSERT_EQ(rows.size(), 22u) << out.toStdString();
   for (int page = 0; page < 22; ++page) {
