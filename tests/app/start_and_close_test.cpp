@@ -8,8 +8,8 @@
 #include "app/qt_host.h"
 #include "app/screen_saver.h"
 #include "app_test_support.h"
-#include "platform/sim/simulation.h"
 #include "settings/suppressible_message.h"
+#include "test_run_rig.h"
 
 namespace sonavel::apptest {
 namespace {
@@ -61,7 +61,8 @@ TEST(FirstStart, AKeyAtTheAlternativePathIsUsedAndNotCopied) {
   // The key names mixer device 1; the simulated card is device 0, so the settings window asks
   // for a new one, and that is all it says.
   ASSERT_EQ(rig.host.Messages.size(), 1u);
-  EXPECT_EQ(rig.host.Messages[0].text, "Previously used Sound Device no longer present. Please select new Device!");
+  EXPECT_EQ(rig.host.Messages[0].text,
+            "Previously used Sound Device no longer present. Please select new Device!");
   EXPECT_NE(rig.window->State().Settings, SettingsRecord{});
 }
 
@@ -129,18 +130,14 @@ TEST(QtHostBoxes, ButtonsResultsAndTheHelpButton) {
 // Closing the main window during a run: the run stops at the end of the presentation that is
 // sounding, the wave device is closed, and nothing is asked or saved.
 TEST(CloseDuringRun, RunEndsAtTheEndOfThePresentationAndTheDeviceCloses) {
-  MainWindowRig rig(true, FullScaleMixerFixture);
-  TfrmMain& w = *rig.window;
-  w.FormCreate({});
+  TestRunRig r;
+  MainWindowRig& rig = r.rig;
+  TfrmMain& w = r.Window();
   Session& s = w.GetSession();
-  s.OpenMixerDevice(0);
-  AppState& state = w.State();
-  state.CalibrationData = FullScaleCalibration(s.MixerAccess.Controls, false);
-  state.CalibrationLoaded = true;
+  AppState& state = r.State();
   state.Settings.Trial = false;
   state.Settings.BeepTimeEdit = "1";
   state.Settings.PauseTimeEdit = "1";
-  w.show();
 
   constexpr double CloseAt = 20.3;
   bool inhibitedDuringRun = false;
