@@ -366,26 +366,27 @@ void TfrmSettings::BuildFileHandling() {
   dirs->addWidget(Dir);
 
   GroupBox2 = Named(new QGroupBox(FileHandling), "GroupBox2");
-  auto* names = new QVBoxLayout(GroupBox2);
   using S = SettingsRecord;
-  struct Item {
-    QCheckBox** box;
-    const char* name;
-    bool S::*field;
-  } items[] = {
-      {&IncludeLName, "IncludeLName", &S::IncludeLName}, {&IncludeFName, "IncludeFName", &S::IncludeFName},
-      {&IncludeRef, "IncludeRef", &S::IncludeRef},       {&IncludeDept, "IncludeDept", &S::IncludeDept},
-      {&IncludeDOB, "IncludeDOB", &S::IncludeDOB},       {&IncludeDate, "IncludeDate", &S::IncludeDate},
-      {&IncludeTime, "IncludeTime", &S::IncludeTime}};
-  for (const Item& item : items) {
-    *item.box = Check(GroupBox2, item.name);
-    names->addWidget(*item.box);
-    checks_.push_back({*item.box, item.field});
-  }
-  names->addStretch();
+  AddBoundChecks(GroupBox2, {{&IncludeLName, "IncludeLName", &S::IncludeLName},
+                             {&IncludeFName, "IncludeFName", &S::IncludeFName},
+                             {&IncludeRef, "IncludeRef", &S::IncludeRef},
+                             {&IncludeDept, "IncludeDept", &S::IncludeDept},
+                             {&IncludeDOB, "IncludeDOB", &S::IncludeDOB},
+                             {&IncludeDate, "IncludeDate", &S::IncludeDate},
+                             {&IncludeTime, "IncludeTime", &S::IncludeTime}});
 
   row->addLayout(dirs, 3);
   row->addWidget(GroupBox2, 2);
+}
+
+void TfrmSettings::AddBoundChecks(QGroupBox* group, std::initializer_list<BoundCheck> checks) {
+  auto* column = new QVBoxLayout(group);
+  for (const BoundCheck& c : checks) {
+    *c.box = Check(group, c.name);
+    column->addWidget(*c.box);
+    checks_.push_back({*c.box, c.field});
+  }
+  column->addStretch();
 }
 
 void TfrmSettings::BuildGraphSettings() {
@@ -393,23 +394,12 @@ void TfrmSettings::BuildGraphSettings() {
   row->setContentsMargins(8, 8, 8, PageBottomMargin);
 
   GroupBox6 = Named(new QGroupBox(GraphSettings), "GroupBox6");
-  auto* options = new QVBoxLayout(GroupBox6);
   using S = SettingsRecord;
-  struct Item {
-    QCheckBox** box;
-    const char* name;
-    bool S::*field;
-  } items[] = {{&ShowReversals, "ShowReversals", &S::ShowReversals},
-               {&ShowThresholds, "ShowThresholds", &S::ShowThresholds},
-               {&MarkSuspicious, "MarkSuspicious", &S::MarkSuspicious},
-               {&Reject1st, "Reject1st", &S::Reject1st},
-               {&RealTimeCalc, "RealTimeCalc", &S::RealTimeCalc}};
-  for (const Item& item : items) {
-    *item.box = Check(GroupBox6, item.name);
-    options->addWidget(*item.box);
-    checks_.push_back({*item.box, item.field});
-  }
-  options->addStretch();
+  AddBoundChecks(GroupBox6, {{&ShowReversals, "ShowReversals", &S::ShowReversals},
+                             {&ShowThresholds, "ShowThresholds", &S::ShowThresholds},
+                             {&MarkSuspicious, "MarkSuspicious", &S::MarkSuspicious},
+                             {&Reject1st, "Reject1st", &S::Reject1st},
+                             {&RealTimeCalc, "RealTimeCalc", &S::RealTimeCalc}});
 
   GroupBox5 = Named(new QGroupBox(GraphSettings), "GroupBox5");
   auto* colours = new QVBoxLayout(GroupBox5);

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDialog>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -130,6 +131,14 @@ class TfrmSettings : public QDialog, private SettingsDialogView {
     QCheckBox* box;
     bool SettingsRecord::*field;
   };
+  // A check box to make: where its pointer goes, its object name and the field it edits.
+  struct BoundCheck {
+    QCheckBox** box;
+    const char* name;
+    bool SettingsRecord::*field;
+  };
+  // Makes the check boxes in `group`, one under the other, each bound to its field.
+  void AddBoundChecks(QGroupBox* group, std::initializer_list<BoundCheck> checks);
 
   void BuildPages();
   void BuildTestProcedure();
