@@ -127,22 +127,30 @@ void PrepareSoundCard(bool UseEndpointVolume, MixerControls& c) {
     c.SpeakerTreble.SetLevel(Half(c.SpeakerTreble.Maxvalue), Half(c.SpeakerTreble.Maxvalue));
 }
 
+void SetGainOfEar(TMixUnsignedControl& gain, int32_t steps, int32_t ear) {
+  if (!SliderActsOn(gain)) return;
+  const int32_t level = StepLevel(gain.Maxvalue, gain.Steps, steps);
+  if (gain.Uniform)
+    gain.SetLevel(level, level);
+  else
+    gain.SetLevel(Times(level, 1 - ear), Times(level, ear));
+}
+
 void SetOutputLevels(bool UseEndpointVolume, const CalibrationTable& CalibrationData, MixerControls& c,
                      EndpointVolume& endpoint, int32_t ear, int32_t slot) {
   const CalibrationEntry& entry = CalibrationData.at(static_cast<size_t>(ear)).at(static_cast<size_t>(slot));
-  if (c.WaveVolume.Exist) {
-    const int32_t level = StepLevel(c.WaveVolume.Maxvalue, c.WaveVolume.Steps, entry.WaveLevel);
-    c.WaveVolume.SetLevel(level, level);
-  }
+  if (c.WaveVolume.Exist) SetLevelOfSlider(c.WaveVolume, entry.WaveLevel);
   if (UseEndpointVolume) {
     endpoint.SetMasterVolumeLevelScalar(static_cast<float>(entry.MasterLevel / 1000.0));
-  } else if (c.MasterVolume.Exist) {
+  } else if (c.MasterVolume.Exist && SliderActsOn(c.MasterVolume)) {
     const int32_t level = StepLevel(c.MasterVolume.Maxvalue, c.MasterVolume.Steps, entry.MasterLevel);
     if (c.MasterVolume.Uniform)
       c.MasterVolume.SetLevel(level, level);
     else
       c.MasterVolume.SetLevel(Times(level, 1 - ear), Times(level, ear));
   }
+  // The gain the wizard stored for this ear and frequency, set as the wizard set it.
+  if (c.OutputGain.Exist) SetGainOfEar(c.OutputGain, entry.GainLevel, ear);
 }
 
 }  // namespace sonavel

@@ -84,9 +84,15 @@ class ToneOutput {
 // controls in their middle position.
 void PrepareSoundCard(bool UseEndpointVolume, MixerControls& controls);
 
-// The wave and master levels of ear `ear` (0/1) and frequency slot `slot` (0..12) from the
-// calibration entry. With the mixer's master control only the tested ear's channel is open
-// unless the control is uniform; with the endpoint volume the master is MasterLevel / 1000.
+// The output gain at `steps` steps for ear `ear`: both channels of a uniform control, else only
+// the ear's channel (the other at 0). A control without a step size is left as it is.
+void SetGainOfEar(TMixUnsignedControl& gain, int32_t steps, int32_t ear);
+
+// The wave, master and gain levels of ear `ear` (0/1) and frequency slot `slot` (0..12) from the
+// calibration entry, exactly as the calibration by ear set them when it found them. With the
+// mixer's master control only the tested ear's channel is open unless the control is uniform;
+// with the endpoint volume the master is MasterLevel / 1000. A control without a step size is
+// never set.
 void SetOutputLevels(bool UseEndpointVolume, const CalibrationTable& CalibrationData, MixerControls& controls,
                      EndpointVolume& endpoint, int32_t ear, int32_t slot);
 

@@ -162,15 +162,7 @@ void BioCalWizard::ApplyGain(int32_t value) {
   TMixUnsignedControl& gain = ctx_.controls.OutputGain;
   if (!gain.Exist) return;  // a card without a gain control keeps GainLevel as it is
   gain_.Value = gain_.Clamp(value);
-  if (SliderActsOn(gain)) {
-    const int32_t level = StepLevel(gain.Maxvalue, gain.Steps, gain_.Value);
-    if (gain.Uniform)
-      gain.SetLevel(level, level);
-    else if (ear_ == LeftEar)
-      gain.SetLevel(level, 0);
-    else
-      gain.SetLevel(0, level);
-  }
+  SetGainOfEar(gain, gain_.Value, ear_);
   gain_.Label = std::to_string(gain_.Value);
   Current().GainLevel = gain_.Value;
 }
@@ -202,7 +194,7 @@ void BioCalWizard::StartTone() {
     }
     known = *typed;
   }
-  tone_.Start(ctx_.state.Settings.WaveOutDevice, Frequency(), static_cast<double>(known) - 60.0,
+  tone_.Start(ctx_.state.Settings.WaveOutDevice, Frequency(), KnownThresholdToneLevel(known),
               ChannelGainsOfEar(ear_));
 }
 

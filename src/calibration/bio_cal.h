@@ -32,10 +32,16 @@ constexpr const char* CalibrationByEarComment = "Calibration by Ear";
 constexpr const char* ThresholdNotWholeText =
     " ist keine ganze Zahl. Bitte geben Sie die bekannte Hörschwelle als ganze Zahl in dB ein.";
 constexpr const char* ThresholdTooHighText =
-    "Eine Hörschwelle über 60 dB lässt sich nicht abspielen: der Ton läge über dem Höchstpegel der "
-    "Soundkarte und würde verzerrt. Bitte geben Sie höchstens 60 dB ein.";
-// The highest known threshold: it plays at full scale.
-constexpr int32_t MaxKnownThreshold = 60;
+    "Eine Hörschwelle über 70 dB lässt sich nicht abspielen: der Ton läge über dem Höchstpegel der "
+    "Soundkarte und würde verzerrt. Bitte geben Sie höchstens 70 dB ein.";
+// The highest known threshold: it plays at full scale, as the test plays its ceiling.
+constexpr int32_t MaxKnownThreshold = CeilingHL;
+
+// The digital level of the wizard's tone for a known threshold of `known` dB HL: the level at
+// which the test plays that hearing level with a calibration by ear (LevelOffset 0), so that the
+// slider positions found for it are the ones that make the test's dB HL true. (The wizard once
+// played it 10 dB higher than the test, at known - 60, and every test read 10 dB high.)
+inline double KnownThresholdToneLevel(int32_t known) { return InternalLevel(known); }
 
 // Asks the question of the New Calibration command; true when the user wants the compatibility
 // test first.
@@ -109,7 +115,7 @@ class BioCalWizard {
   bool TonePlaying() const { return tone_.Playing(); }
   std::string OnButtonCaption() const { return tone_.Playing() ? "Aus" : "Ein"; }
   bool LedGreen() const { return tone_.Playing(); }
-  // The digital level of the tone, dB relative to full scale: the known threshold - 60.
+  // The digital level of the tone, dB relative to full scale: the known threshold - 70.
   double ToneLevel() const { return tone_.Level(); }
 
   // Next and Previous (Previous also for Escape).

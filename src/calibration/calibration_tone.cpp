@@ -16,14 +16,6 @@ int32_t SliderMaximumOf(uint32_t steps) {
   return static_cast<int32_t>(std::min<uint32_t>(steps, std::numeric_limits<int32_t>::max()));
 }
 
-bool SliderActsOn(const TMixControl& control) { return StepSize(control.Maxvalue, control.Steps) > 0; }
-
-void SetLevelOfSlider(TMixUnsignedControl& control, int32_t value) {
-  if (!SliderActsOn(control)) return;
-  const int32_t level = StepLevel(control.Maxvalue, control.Steps, value);
-  control.SetLevel(level, level);
-}
-
 std::string SliderNotice(const TMixControl& control) {
   if (!control.Exist) return NoControlNotice;
   if (!control.Active) return InactiveControlNotice;

@@ -56,13 +56,6 @@ constexpr const char* InactiveControlNotice =
 constexpr const char* NoStepsNotice =
     "Die Soundkarte meldet für diesen Regler keine Stufen; der Schieberegler bleibt ohne Wirkung.";
 
-// A slider acts on its control only when the control has a step size (Maxvalue div Steps above
-// 0): a control that reports no steps has no defined level for a slider position, and setting
-// it to 0 would silence the card behind the user's back.
-bool SliderActsOn(const TMixControl& control);
-// Sets both channels of `control` to the level of slider value `value` (value x step size); a
-// control the slider cannot act on is left as it is.
-void SetLevelOfSlider(TMixUnsignedControl& control, int32_t value);
 // The notice of a slider over `control`: "" when the slider acts.
 std::string SliderNotice(const TMixControl& control);
 

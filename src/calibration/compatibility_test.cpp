@@ -51,11 +51,13 @@ void CompatibilityTestRules::Show() {
                           : UnknownSoundcardText;
 
   MixerControls& c = ctx_.controls;
-  if (c.WaveVolume.Steps == 0) ctx_.host.MessageBox(ZeroWaveStepsText, "", MessageIcon::Warning, ButtonOk);
+  // A control without a step size cannot be used, whether it reports no steps or more steps
+  // than values.
+  if (!SliderActsOn(c.WaveVolume)) ctx_.host.MessageBox(ZeroWaveStepsText, "", MessageIcon::Warning, ButtonOk);
   SetUpFromCard(wave_, c.WaveVolume);
 
   if (!ctx_.state.UseEndpointVolume) {
-    if (c.MasterVolume.Steps == 0)
+    if (!SliderActsOn(c.MasterVolume))
       ctx_.host.MessageBox(ZeroMasterStepsText, "", MessageIcon::Warning, ButtonOk);
     SetUpFromCard(master_, c.MasterVolume);
   } else {

@@ -45,6 +45,14 @@ int32_t StepLevel(int32_t Maxvalue, uint32_t Steps, int32_t n) {
   return static_cast<int32_t>(static_cast<uint32_t>(StepSize(Maxvalue, Steps)) * static_cast<uint32_t>(n));
 }
 
+bool SliderActsOn(const TMixControl& control) { return StepSize(control.Maxvalue, control.Steps) > 0; }
+
+void SetLevelOfSlider(TMixUnsignedControl& control, int32_t steps) {
+  if (!SliderActsOn(control)) return;
+  const int32_t level = StepLevel(control.Maxvalue, control.Steps, steps);
+  control.SetLevel(level, level);
+}
+
 bool TMixControl::Refuse(const char* notSupported, const char* inactive) {
   if (!Exist) {
     session_->MixerStatus = notSupported;

@@ -104,4 +104,14 @@ class TMixSrcSelectControl : public TMixControl {
                     uint32_t& Src1Re, uint32_t& Src2Re, uint32_t& Src3Re);
 };
 
+// A control is set from a step count (a slider position, a calibration's WaveLevel, MasterLevel
+// or GainLevel) only when it has a step size, Maxvalue div Steps above 0. One that reports no
+// steps, or more steps than values (an ALSA range wider than 65535 gives that), has no level for
+// a step count, and setting it to 0 would silence the card behind the user's back. The test, the
+// wizard and the compatibility test all follow this one rule.
+bool SliderActsOn(const TMixControl& control);
+// Sets both channels of `control` to the level of `steps` steps; a control without a step size
+// is left as it is.
+void SetLevelOfSlider(TMixUnsignedControl& control, int32_t steps);
+
 }  // namespace sonavel

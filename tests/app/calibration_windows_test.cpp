@@ -115,12 +115,12 @@ TEST(CalibrationByEar, TwentyTwoPagesAcceptedSavedReadBackAndUsedByANewTest) {
     const int32_t g = 100 * v.gain;
     EXPECT_EQ(rig.mixer.Values(0, GainID),
               ear == 0 ? (std::vector<int32_t>{g, 0}) : (std::vector<int32_t>{0, g}));
-    // The tone plays on the page's ear at -60 dBFS and stops with Next.
+    // The tone plays on the page's ear at -70 dBFS (a threshold of 0 dB HL) and stops with Next.
     wiz.OnButton->click();
     EXPECT_EQ(wiz.OnButton->text(), "Aus");
     EXPECT_TRUE(wiz.shpLED->Green());
     EXPECT_TRUE(rig.S().Output.IsOpen());
-    EXPECT_DOUBLE_EQ(wiz.Rules().ToneLevel(), -60.0);
+    EXPECT_DOUBLE_EQ(wiz.Rules().ToneLevel(), -70.0);
     wiz.Next->click();
   }
   EXPECT_FALSE(wiz.isVisible());

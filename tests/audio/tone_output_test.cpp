@@ -39,31 +39,72 @@ TEST(PrepareSoundCard, MutesOtherSourcesAndCentresTheToneControls) {
   }
 }
 
-TEST(SetOutputLevels, WaveAndMasterFollowTheCalibrationEntry) {
+TEST(SetOutputLevels, WaveMasterAndGainFollowTheCalibrationEntry) {
   struct Case {
     bool uniform;
     int32_t ear;
     std::vector<int32_t> master;
+    std::vector<int32_t> gain;
   };
   // Master 65535 in 100 steps: q = 655, MasterLevel 60 -> 39300 on the tested ear only, or on
-  // both channels for a uniform control.
+  // both channels for a uniform control. The gain (1000 in 10 steps) takes the GainLevel 7 the
+  // wizard stored, on the ear it was found for, as the wizard set it.
   const Case cases[] = {
-      {false, 0, {39300, 0}},
-      {false, 1, {0, 39300}},
-      {true, 0, {39300}},
-      {true, 1, {39300}},
+      {false, 0, {39300, 0}, {700, 0}},
+      {false, 1, {0, 39300}, {0, 700}},
+      {true, 0, {39300}, {700}},
+      {true, 1, {39300}, {700}},
   };
   for (const Case& c : cases) {
+    for (const bool endpointMode : {false, true}) {
+      SCOPED_TRACE(testing::Message() << c.uniform << c.ear << endpointMode);
+      OpenedMixer m("mixer_card.txt");
+      SimEndpointVolume endpoint;
+      m.c.MasterVolume.Steps = 100;
+      m.c.MasterVolume.Uniform = c.uniform;
+      m.c.OutputGain.Uniform = c.uniform;
+      CalibrationTable cal{};
+      cal[c.ear][5] = {40, 60, 7, 0, -3.0};
+      SetOutputLevels(endpointMode, cal, m.c, endpoint, c.ear, 5);
+      EXPECT_EQ(LastSet(m.driver, 0x20), std::vector<int32_t>{26200});  // wave: uniform, 655 * 40
+      EXPECT_EQ(LastSet(m.driver, 0x11), c.gain);
+      if (endpointMode) {
+        EXPECT_TRUE(LastSet(m.driver, 0x10).empty());
+        EXPECT_EQ(endpoint.Calls, std::vector<float>{0.06f});
+      } else {
+        EXPECT_EQ(LastSet(m.driver, 0x10), c.master);
+        EXPECT_TRUE(endpoint.Calls.empty());
+      }
+    }
+  }
+}
+
+// One rule for a control without a step size, whether it reports no steps or more steps than
+// values (an ALSA range wider than 65535): the test never sets it, as the wizard never did, so
+// that a calibration made at the card's own level does not test in silence.
+TEST(SetOutputLevels, AControlWithoutAStepSizeIsNeverSet) {
+  struct Case {
+    const char* what;
+    uint32_t steps;
+    int32_t maxvalue;
+  };
+  const Case cases[] = {{"no steps", 0, 65535}, {"more steps than values", 100000, 65535}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     OpenedMixer m("mixer_card.txt");
     SimEndpointVolume endpoint;
-    m.c.MasterVolume.Steps = 100;
-    m.c.MasterVolume.Uniform = c.uniform;
+    for (TMixUnsignedControl* control : {&m.c.WaveVolume, &m.c.MasterVolume, &m.c.OutputGain}) {
+      control->Steps = c.steps;
+      control->Maxvalue = c.maxvalue;
+    }
     CalibrationTable cal{};
-    cal[c.ear][5] = {40, 60, 7, 0, -3.0};
-    SetOutputLevels(false, cal, m.c, endpoint, c.ear, 5);
-    EXPECT_EQ(LastSet(m.driver, 0x20), std::vector<int32_t>{26200});  // wave: uniform, 655 * 40
-    EXPECT_EQ(LastSet(m.driver, 0x10), c.master) << c.uniform << c.ear;
-    EXPECT_TRUE(endpoint.Calls.empty());
+    cal[0][1] = {50, 25, 3, 0, 0};
+    SetOutputLevels(false, cal, m.c, endpoint, 0, 1);
+    EXPECT_TRUE(m.driver.Sets.empty());
+    // The master of the endpoint volume has no steps of its own and is still set.
+    SetOutputLevels(true, cal, m.c, endpoint, 0, 1);
+    EXPECT_TRUE(m.driver.Sets.empty());
+    EXPECT_EQ(endpoint.Calls, std::vector<float>{0.025f});
   }
 }
 
@@ -85,13 +126,9 @@ TEST(SetOutputLevels, EdgesOfTheEntryAndTheMixer) {
   m.driver.Sets.clear();
   cal[0][1] = {50, 25, 0, 0, 0};
   SetOutputLevels(false, cal, m.c, endpoint, 0, 1);
-  ASSERT_EQ(m.driver.Sets.size(), 1u);
+  ASSERT_EQ(m.driver.Sets.size(), 2u);
   EXPECT_EQ(LastSet(m.driver, 0x10), (std::vector<int32_t>{65535, 0}));  // 3276 * 25 = 81900
-
-  // A control that reports 0 steps gives level 0 instead of dividing by zero.
-  m.c.MasterVolume.Steps = 0;
-  SetOutputLevels(false, cal, m.c, endpoint, 0, 1);
-  EXPECT_EQ(LastSet(m.driver, 0x10), (std::vector<int32_t>{0, 0}));
+  EXPECT_EQ(LastSet(m.driver, 0x11), (std::vector<int32_t>{0, 0}));      // GainLevel 0
 }
 
 // ---------------------------------------------------------------------------------------------

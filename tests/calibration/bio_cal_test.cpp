@@ -33,7 +33,9 @@ struct Wizard {
   }
 };
 
-TEST(BioCalWizard, TheToneSoundsAtTheKnownThresholdMinusSixtyOnThePagesEarOnly) {
+// The tone of a known threshold T sounds at T - 70 dBFS, where the test plays T dB HL with a
+// calibration by ear: the scale of the calibration is the scale of the test.
+TEST(BioCalWizard, TheToneSoundsAtTheKnownThresholdMinusSeventyOnThePagesEarOnly) {
   struct Case {
     bool knownThresholdMode;
     std::string threshold;
@@ -41,10 +43,10 @@ TEST(BioCalWizard, TheToneSoundsAtTheKnownThresholdMinusSixtyOnThePagesEarOnly) 
     double dbfs;
   };
   const Case cases[] = {
-      {false, "0", 0, -60.0},   // no reference audiogram
-      {false, "40", 1, -60.0},  // the hidden field counts for nothing
-      {true, "60", 0, 0.0},     // a known threshold of 60 plays at full scale
-      {true, " -10", 1, -70.0}, {true, "25", 0, -35.0},
+      {false, "0", 0, -70.0},   // no reference audiogram
+      {false, "40", 1, -70.0},  // the hidden field counts for nothing
+      {true, "70", 0, 0.0},     // a known threshold of 70 plays at full scale, like the test's ceiling
+      {true, " -10", 1, -80.0}, {true, "25", 0, -45.0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.threshold);
@@ -93,7 +95,7 @@ TEST(BioCalWizard, TheToneSoundsAtTheKnownThresholdMinusSixtyOnThePagesEarOnly) 
 }
 
 TEST(BioCalWizard, AThresholdThatCannotBePlayedIsRefusedAndTheToneStaysOff) {
-  for (const std::string text : {"abc", "12.5", "", "61", "99999999999"}) {
+  for (const std::string text : {"abc", "12.5", "", "71", "99999999999"}) {
     SCOPED_TRACE(text);
     CalibrationRig rig;
     Wizard z(rig);
@@ -106,7 +108,7 @@ TEST(BioCalWizard, AThresholdThatCannotBePlayedIsRefusedAndTheToneStaysOff) {
     EXPECT_EQ(rig.wave.OpenCount, 0);
     ASSERT_EQ(rig.host.Messages.size(), 1u);
     EXPECT_EQ(rig.host.Messages[0].icon, MessageIcon::Error);
-    if (text == "61")
+    if (text == "71")
       EXPECT_EQ(rig.host.Messages[0].text, ThresholdTooHighText);
     else
       EXPECT_NE(rig.host.Messages[0].text.find("keine ganze Zahl"), std::string::npos);
@@ -127,7 +129,7 @@ TEST(BioCalWizard, EnterInTheThresholdRestartsAPlayingToneOnly) {
   z.w.ThresholdEnter();
   ASSERT_EQ(rig.wave.Submissions().size(), 2u);
   EXPECT_TRUE(rig.wave.Submissions()[0].stoppedSeconds.has_value());
-  EXPECT_NEAR(AnalyseBuffer(rig.wave.Submissions()[1].bytes).peakDbfs, -30.0, 0.01);
+  EXPECT_NEAR(AnalyseBuffer(rig.wave.Submissions()[1].bytes).peakDbfs, -40.0, 0.01);
   EXPECT_TRUE(z.w.TonePlaying());
 
   // A bad text on Enter stops the tone and says why.

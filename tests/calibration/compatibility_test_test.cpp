@@ -167,32 +167,37 @@ TEST(CompatibilityTest, TheSlidersStartAtTheCardsLevelsAndSetTheMixer) {
   EXPECT_EQ(t.GainSlider().Label, "7");
 }
 
-TEST(CompatibilityTest, AControlWithoutStepsIsReportedOnEveryOpeningAndItsSliderDoesNothing) {
-  const std::string card = R"(
+// A control without a step size: it reports no steps, or more steps than it has values (as an
+// ALSA range wider than 65535 gives), so no slider position has a level.
+TEST(CompatibilityTest, AControlWithoutAStepSizeIsReportedOnEveryOpeningAndItsSliderDoesNothing) {
+  for (const char* steps : {"0", "70000"}) {
+    SCOPED_TRACE(steps);
+    const std::string card = std::string(R"(
 device "Odd" version 1.0
 destination DST_SPEAKERS "Speakers"
-  control VOLUME "Master" id 0x10 max 65535 steps 0 value 4000
+  control VOLUME "Master" id 0x10 max 65535 steps )") + steps + R"( value 4000
   source SRC_WAVEOUT "Wave"
-    control VOLUME "Wave" id 0x20 max 65535 steps 0 value 20000
+    control VOLUME "Wave" id 0x20 max 65535 steps )" + steps + R"( value 20000
 )";
-  CalibrationRig rig(card);
-  CompatibilityTestRules t(rig.Context());
-  for (int32_t opening = 1; opening <= 2; ++opening) {
-    rig.host.Messages.clear();
-    t.Show();
-    EXPECT_EQ(MessageTexts(rig.host),
-              (std::vector<std::string>{CompatibilityWarningText, ZeroWaveStepsText, ZeroMasterStepsText}));
-    t.Close();
+    CalibrationRig rig(card);
+    CompatibilityTestRules t(rig.Context());
+    for (int32_t opening = 1; opening <= 2; ++opening) {
+      rig.host.Messages.clear();
+      t.Show();
+      EXPECT_EQ(MessageTexts(rig.host),
+                (std::vector<std::string>{CompatibilityWarningText, ZeroWaveStepsText, ZeroMasterStepsText}));
+      t.Close();
+    }
+    EXPECT_FALSE(t.GainVisible());
+    EXPECT_EQ(t.WaveSlider().Notice, NoStepsNotice);
+    EXPECT_EQ(t.MasterSlider().Notice, NoStepsNotice);
+    t.WaveOutSliderChange(3);
+    t.MasterSliderChange(3);
+    EXPECT_EQ(rig.SetCount(WaveID), 0u);
+    EXPECT_EQ(rig.SetCount(MasterID), 0u);
+    EXPECT_EQ(rig.driver.Values(0, WaveID), (std::vector<int32_t>{20000, 20000}));
+    EXPECT_EQ(t.WaveSlider().Label, "0");
   }
-  EXPECT_FALSE(t.GainVisible());
-  EXPECT_EQ(t.WaveSlider().Notice, NoStepsNotice);
-  EXPECT_EQ(t.MasterSlider().Notice, NoStepsNotice);
-  t.WaveOutSliderChange(3);
-  t.MasterSliderChange(3);
-  EXPECT_EQ(rig.SetCount(WaveID), 0u);
-  EXPECT_EQ(rig.SetCount(MasterID), 0u);
-  EXPECT_EQ(rig.driver.Values(0, WaveID), (std::vector<int32_t>{20000, 20000}));
-  EXPECT_EQ(t.WaveSlider().Label, "0");
 }
 
 TEST(CompatibilityTest, TheEndpointMasterIsNeverReportedAndStartsAtFullVolume) {
