@@ -139,16 +139,12 @@ void TfrmCalibrationInfo::OKSaveClick() {
     return;
   }
   Session& s = session_;
-  CalibrationHeader& h = s.CalHeader;
-  h.CalibrationDate = s.NewCalibrationDate;
-  h.CalibrationTime = s.NewCalibrationTime;
-  h.Person = Person->text().toStdString();
-  h.Headphones = Headphones->text().toStdString();
-  h.Soundcard = Soundcard->text().toStdString();
-  h.Comment = Comment->text().toStdString();
-  for (int32_t e = 0; e < EarCount; ++e)
-    for (int32_t i = 1; i <= 11; ++i) s.State.CalibrationData[e][i] = s.WorkingCalibration[e][i];
-  s.State.CalibrationLoaded = true;
+  if (!s.AcceptNewCalibration(Person->text().toStdString(), Headphones->text().toStdString(),
+                              Comment->text().toStdString())) {
+    close();
+    return;
+  }
+  const CalibrationHeader& h = s.CalHeader;
 
   // From here on the new calibration is in use, stored or not.
   const std::optional<QString> file = SaveDialog ? SaveDialog() : RunSaveDialog();

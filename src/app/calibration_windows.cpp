@@ -51,6 +51,9 @@ CalibrationWindows::CalibrationWindows(TfrmMain& main) : main_(main) {
   connect(compatibility_.get(), &TfrmCompatibilityTest::Closed, this, &CalibrationWindows::BackToMain);
   connect(info_.get(), &TfrmCalibrationInfo::Closed, this, &CalibrationWindows::BackToMain);
 
+  // A test may start while the compatibility test is open beside the main window.
+  connect(&main, &TfrmMain::TestRunChanged, compatibility_.get(), &TfrmCompatibilityTest::TestRunChanged);
+
   connect(main.EarCalibration1, &QAction::triggered, this, &CalibrationWindows::SubjCal1Click);
   connect(main.CheckorRecalibratebyEar1, &QAction::triggered, this, &CalibrationWindows::SubjRecal1Click);
   connect(main.CalInfo1, &QAction::triggered, this, &CalibrationWindows::CalInfo1Click);
@@ -63,6 +66,8 @@ CalibrationWindows::CalibrationWindows(TfrmMain& main) : main_(main) {
 CalibrationWindows::~CalibrationWindows() = default;
 
 void CalibrationWindows::SubjCal1Click() {
+  // The shortcuts reach the commands also while their items are off: no calibration during a test.
+  if (main_.GetSession().TestRunning()) return;
   if (AskCompatibilityTestFirst(main_.GetSession().HostRef)) {
     ShowCompatibilityTest(false);
     return;
@@ -72,7 +77,7 @@ void CalibrationWindows::SubjCal1Click() {
 
 void CalibrationWindows::SubjRecal1Click() {
   // The shortcut reaches this also while the menu item would be disabled.
-  if (!main_.State().CalibrationLoaded) return;
+  if (!main_.State().CalibrationLoaded || main_.GetSession().TestRunning()) return;
   StartWizard(false);
 }
 
@@ -83,7 +88,10 @@ void CalibrationWindows::CalInfo1Click() {
   info_->ShowInfo();
 }
 
-void CalibrationWindows::TestCompatibility1Click() { ShowCompatibilityTest(true); }
+void CalibrationWindows::TestCompatibility1Click() {
+  if (main_.GetSession().TestRunning()) return;
+  ShowCompatibilityTest(true);
+}
 
 void CalibrationWindows::StartWizard(bool FreshCalibration) {
   // The compatibility test may still be open beside the main window; its tone must not play on
@@ -95,6 +103,7 @@ void CalibrationWindows::StartWizard(bool FreshCalibration) {
 
 void CalibrationWindows::ShowCompatibilityTest(bool disableMain) {
   if (bioCal_->Rules().IsOpen()) bioCal_->close();
+  compatibilityDisablesMain_ = disableMain;
   if (disableMain) main_.setEnabled(false);
   compatibility_->ShowTest();
 }
@@ -106,6 +115,10 @@ void CalibrationWindows::BackToMain() {
   main_.setEnabled(true);
   main_.UpdateMenus();
   main_.activateWindow();
+}
+
+bool CalibrationWindows::DisablesMain() const {
+  return bioCal_->isVisible() || info_->isVisible() || (compatibility_->isVisible() && compatibilityDisablesMain_);
 }
 
 void CalibrationWindows::CloseAll() {

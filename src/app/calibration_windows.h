@@ -33,6 +33,8 @@ class CalibrationWindows : public QObject {
 
   // Closes the open calibration windows (the program ends).
   void CloseAll();
+  // A calibration window is open that keeps the main window disabled.
+  bool DisablesMain() const;
 
  private:
   void StartWizard(bool FreshCalibration);
@@ -40,6 +42,7 @@ class CalibrationWindows : public QObject {
   void BackToMain();
 
   TfrmMain& main_;
+  bool compatibilityDisablesMain_ = false;
   std::unique_ptr<TfrmBioCal> bioCal_;
   std::unique_ptr<TfrmCompatibilityTest> compatibility_;
   std::unique_ptr<TfrmCalibrationInfo> info_;

@@ -167,6 +167,14 @@ void TfrmCompatibilityTest::ShowTone() {
   shpLED->SetGreen(rules_.LedGreen());
   rdoLeftEar->setEnabled(rules_.EarButtonsEnabled());
   rdoRightEar->setEnabled(rules_.EarButtonsEnabled());
+  const bool card = rules_.CardControlsEnabled();
+  OnButton->setEnabled(card);
+  for (VolumeColumn* column : {WaveColumn, MasterColumn, GainColumn}) column->Slider->setEnabled(card);
+}
+
+void TfrmCompatibilityTest::TestRunChanged(bool running) {
+  if (running) rules_.TestStarted();
+  ShowTone();
 }
 
 void TfrmCompatibilityTest::closeEvent(QCloseEvent* event) {

@@ -36,6 +36,9 @@ class TfrmCompatibilityTest : public QWidget {
   QRadioButton *rdoLeftEar, *rdoRightEar;
 
   void OnButtonClick();
+  // A test started or ended: the tone stops, and the tone button and the volume sliders are off
+  // while it runs.
+  void TestRunChanged(bool running);
 
  signals:
   void Closed();

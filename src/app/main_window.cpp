@@ -443,7 +443,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmMain::UpdateMenus() {
   const AppState& s = State();
-  const MenuEnabling m = EvaluateMenus({s.ResultsPresent, s.CalibrationLoaded, waveDevicePresent_}, Windows);
+  const MenuEnabling m =
+      EvaluateMenus({s.ResultsPresent, s.CalibrationLoaded, waveDevicePresent_, s.Run.Active}, Windows);
   New1->setEnabled(m.New);
   Open1->setEnabled(m.Open);
   Save1->setEnabled(m.Save);
@@ -523,6 +524,16 @@ void TfrmMain::PaintChartImages() {
   }
 }
 
+void TfrmMain::SetEnabled(bool enabled) {
+  if (enabled && SecondaryWindowOpen()) return;
+  setEnabled(enabled);
+}
+
+bool TfrmMain::SecondaryWindowOpen() const {
+  if (about_->isVisible() || settings_->isVisible() || results_->isVisible()) return true;
+  return calibration_ && calibration_->DisablesMain();
+}
+
 void TfrmMain::RepaintAudiogram() {
   PaintChartImages();
   pbxAudiogram->update();
@@ -576,11 +587,13 @@ std::optional<FileChoice> TfrmMain::AskFile(const FileDialogRequest& r) {
 }
 
 void TfrmMain::New1Click() {
-  session_->NewAudiogram();
+  if (!session_->NewAudiogram()) return;
   AfterAudiogramChange();
 }
 
 void TfrmMain::Open1Click() {
+  // The shortcut may reach the command while a test runs; its audiogram stays its own.
+  if (session_->TestRunning()) return;
   const auto choice = AskFile({false,
                                QStringLiteral("Open Audiogram File"),
                                {QStringLiteral("Audiogramme (*.aud *.AUD *.Aud)")},
@@ -609,6 +622,7 @@ void TfrmMain::Save1Click() {
 }
 
 void TfrmMain::LoadCalibration1Click() {
+  if (session_->TestRunning()) return;
   const auto choice = AskFile({false,
                                QStringLiteral("Open Calibration Data File"),
                                {QStringLiteral("Calibration Data (*.cal)")},
@@ -646,13 +660,23 @@ void TfrmMain::About1Click() {
 
 void TfrmMain::RunStarted(const TestProperties&, bool) {
   if (State().Settings.chkDisableSS && !State().AbortRequested) screenSaver_->Inhibit();
+  RunStateChanged();
 }
 
 void TfrmMain::PresentationStarted(int32_t, int32_t, double) {
   if (State().AbortRequested) screenSaver_->Release();
 }
 
-void TfrmMain::RunEnded(bool) { screenSaver_->Release(); }
+void TfrmMain::RunEnded(bool) {
+  screenSaver_->Release();
+  // The run is still active while it reports its end; the menus follow once it has returned.
+  QMetaObject::invokeMethod(this, &TfrmMain::RunStateChanged, Qt::QueuedConnection);
+}
+
+void TfrmMain::RunStateChanged() {
+  UpdateMenus();
+  emit TestRunChanged(State().Run.Active);
+}
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
   // Nothing is saved and nothing is asked. A running test sees the request at its next check

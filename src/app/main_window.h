@@ -95,9 +95,11 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   void LoadSettings(const std::string& keyFirstPath);
   void LoadStartupCalibration();
 
-  // MainWindowView.
+  // MainWindowView. The end of a run enables the window only when no secondary window that
+  // disabled it (results, settings, about, calibration) is still open.
   void RepaintAudiogram() override;
-  void SetEnabled(bool enabled) override { setEnabled(enabled); }
+  void SetEnabled(bool enabled) override;
+  bool SecondaryWindowOpen() const;
 
   // The commands.
   void New1Click();
@@ -163,6 +165,10 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   // The windows of the later commands that exist; their menu items follow.
   AvailableWindows Windows;
 
+ signals:
+  // A test run started or ended: the windows that must not change its devices follow.
+  void TestRunChanged(bool running);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -183,6 +189,8 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   void AfterAudiogramChange();
   void ConnectTestAndResults();
   void AfterRun();
+  // The menus and the windows follow the run's state.
+  void RunStateChanged();
 
   // RunObserver: the screen saver stays off while a run goes on.
   void RunStarted(const TestProperties& props, bool autoRetest) override;

@@ -8,6 +8,9 @@ struct MenuState {
   bool ResultsPresent = false;
   bool CalibrationLoaded = false;
   bool WaveDevicePresent = true;
+  // A test runs: what would change its devices, its calibration or its audiogram is off (New,
+  // Open, the calibration commands but the information, a second test); looking stays.
+  bool TestRunning = false;
 };
 
 // The commands whose windows exist; each flag turns the items of that window on.

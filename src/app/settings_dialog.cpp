@@ -514,12 +514,17 @@ void TfrmSettings::Connect() {
   }
   for (QLineEdit* e : {BeepTimeEdit, PauseTimeEdit, TestTimeEdit, ReverseEdit}) e->installEventFilter(this);
 
-  connect(WaveOutDevice, &QComboBox::activated, this,
-          [this](int index) { main_.State().Settings.WaveOutDevice = index; });
+  connect(WaveOutDevice, &QComboBox::activated, this, [this](int index) {
+    if (session_.TestRunning()) return SyncControls();
+    main_.State().Settings.WaveOutDevice = index;
+  });
   connect(MixerDevice, &QComboBox::activated, this, [this](int index) {  // MixerDeviceChange
+    if (session_.TestRunning()) return SyncControls();
     main_.State().Settings.MixerDevice = index;
     session_.OpenMixerDevice(static_cast<uint32_t>(index));
   });
+  // The devices of a running test stay its own: the two lists are off until it ends.
+  connect(&main_, &TfrmMain::TestRunChanged, this, [this] { UpdateDeviceChoices(); });
   connect(ColourList, &QComboBox::activated, this, [this](int index) {  // ColourListChange
     if (index >= 0 && index < GraphColourCount) ShowColourSample(main_.State().Settings.GraphColours[index]);
   });
@@ -703,9 +708,14 @@ void TfrmSettings::FormActivate() {
     for (QComboBox* c : {WaveOutDevice, MixerDevice}) {
       c->setPlaceholderText(QString::fromLatin1(NoDevicesText));
       c->setCurrentIndex(-1);
-      c->setEnabled(false);
     }
   }
+  UpdateDeviceChoices();
+}
+
+void TfrmSettings::UpdateDeviceChoices() {
+  const bool choosable = main_.WaveDevicePresent() && !session_.TestRunning();
+  for (QComboBox* c : {WaveOutDevice, MixerDevice}) c->setEnabled(choosable);
 }
 
 void TfrmSettings::showEvent(QShowEvent* event) {

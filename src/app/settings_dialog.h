@@ -158,6 +158,7 @@ class TfrmSettings : public QDialog, private SettingsDialogView {
   void SelectPage(int32_t page);
   void SettingsPagesChange(int32_t page);
   void FormActivate();
+  void UpdateDeviceChoices();
   void ShowColourSample(Colour colour);
   void ShowWorkingDirectory(const QString& path);
   void SetWorkingDirectory(const QString& path);

@@ -50,7 +50,7 @@ void TfrmMain::Retest1Click() {
 
 void TfrmMain::AfterRun() {
   RepaintAudiogram();
-  UpdateMenus();
+  RunStateChanged();
   // The main window was closed during the run: the program ends now that the run has stopped.
   if (State().Closing) {
     testWindow_->hide();

@@ -29,6 +29,7 @@ int32_t ToneOutput::Open(int32_t device) {
   failure_.clear();
   written_ = false;
   header_ = {};
+  ++generation_;
   const int32_t r = driver_.Open(device);
   open_ = r == WaveOk;
   return Fail(r);

@@ -61,6 +61,8 @@ class ToneOutput {
   void FinishPlay();
 
   bool IsOpen() const { return open_; }
+  // Counts the opens: whoever opened the device can tell whether it is still its own.
+  uint64_t OpenGeneration() const { return generation_; }
   bool Failed() const { return !failure_.empty(); }
   // What went wrong, for the user: "" while nothing failed.
   const std::string& FailureText() const { return failure_; }
@@ -76,6 +78,7 @@ class ToneOutput {
   WaveHeader header_;
   bool open_ = false;
   bool written_ = false;
+  uint64_t generation_ = 0;
   std::string failure_;
 };
 

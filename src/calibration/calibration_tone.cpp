@@ -38,6 +38,7 @@ bool LoopedTone::Start(int32_t device, int32_t frequency, double level, ChannelG
     return false;
   }
   playing_ = true;
+  generation_ = output_.OpenGeneration();
   device_ = device;
   frequency_ = frequency;
   level_ = level;
@@ -47,7 +48,7 @@ bool LoopedTone::Start(int32_t device, int32_t frequency, double level, ChannelG
 
 void LoopedTone::Stop() {
   if (!playing_) return;
-  output_.FinishPlay();
+  if (output_.OpenGeneration() == generation_) output_.FinishPlay();
   buffer_ = ToneBuffer{};
   playing_ = false;
 }

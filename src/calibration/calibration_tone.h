@@ -75,7 +75,8 @@ class LoopedTone {
   // `device`. A device that cannot be opened or take the buffer is reported through the host
   // and leaves the tone off. True when the tone plays.
   bool Start(int32_t device, int32_t frequency, double level, ChannelGains gains);
-  // Stops the tone and closes the device; nothing happens while no tone plays.
+  // Stops the tone and closes the device; nothing happens while no tone plays. A device that
+  // was opened again by someone else since (a test) is not this tone's any more and stays open.
   void Stop();
   // Stops the tone and starts it again at another frequency with the same level and channel.
   bool Restart(int32_t frequency);
@@ -89,6 +90,7 @@ class LoopedTone {
   Host& host_;
   ToneBuffer buffer_;
   bool playing_ = false;
+  uint64_t generation_ = 0;  // the output's open that plays this tone
   int32_t device_ = WaveMapper;
   int32_t frequency_ = 0;
   double level_ = 0;

@@ -130,16 +130,19 @@ void CompatibilityTestRules::ApplyGain() {
 }
 
 void CompatibilityTestRules::WaveOutSliderChange(int32_t value) {
+  if (!CardControlsEnabled()) return;
   wave_.Value = wave_.Clamp(value);
   ApplyWave();
 }
 
 void CompatibilityTestRules::MasterSliderChange(int32_t value) {
+  if (!CardControlsEnabled()) return;
   master_.Value = master_.Clamp(value);
   ApplyMaster();
 }
 
 void CompatibilityTestRules::GainSliderChange(int32_t value) {
+  if (!CardControlsEnabled()) return;
   gain_.Value = gain_.Clamp(value);
   ApplyGain();
 }
@@ -169,6 +172,7 @@ void CompatibilityTestRules::OnButtonClick() {
     tone_.Stop();
     return;
   }
+  if (!CardControlsEnabled()) return;
   // The level must never leave -60..0, also when the button is pressed without leaving the field.
   ThresholdExit();
   const ChannelGains gains = ChannelGainsOfEar(ear_);

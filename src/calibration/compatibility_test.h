@@ -84,6 +84,11 @@ class CompatibilityTestRules {
   // The tone.
   void OnButtonClick();
   bool TonePlaying() const { return tone_.Playing(); }
+  // The tone button and the volume sliders work only while no test runs: the window may stay
+  // open beside a test (when it was opened from the question before a calibration), and its
+  // tone or sliders would change the test's output. A test that starts stops the tone first.
+  bool CardControlsEnabled() const { return !ctx_.state.Run.Active; }
+  void TestStarted() { tone_.Stop(); }
   std::string OnButtonCaption() const { return tone_.Playing() ? "Aus" : "Ein"; }
   bool LedGreen() const { return tone_.Playing(); }
 

@@ -88,14 +88,14 @@ void TestProcedure::DrawTraceTo(int32_t presentation, int32_t y) {
 }
 
 RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
-  if (running_) return RunOutcome::Refused;
+  if (state_.Run.Active) return RunOutcome::Refused;
   const TestInputsResult read = ReadTestInputs(state_.Settings, regional_.DecimalSeparator);
   if (!read.inputs) {
     host_.MessageBox(read.error, "", MessageIcon::Error, ButtonOk);
     return RunOutcome::Refused;
   }
   const TestInputs in = *read.inputs;
-  RunningGuard guard(running_);
+  RunningGuard guard(state_.Run.Active);
   if (observer_) observer_->RunStarted(AliasProps, AutoRetest);
 
   // Start of the run.
@@ -304,7 +304,7 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
 }
 
 void TestProcedure::NewTest1Click() {
-  if (running_) return;
+  if (state_.Run.Active) return;
   if (!state_.CalibrationLoaded) {
     if (host_.MessageBox(CalibrateFirstText, "Information", MessageIcon::Information, ButtonYes | ButtonNo) ==
         ResultYes)

@@ -45,7 +45,7 @@ class TestProcedure {
   // aborted.
   void Retest1Click();
 
-  bool Running() const { return running_; }
+  bool Running() const { return state_.Run.Active; }
 
  private:
   void WaitForRelease(ResponseSource source);
@@ -60,7 +60,6 @@ class TestProcedure {
   const RegionalFormat& regional_;
   SuppressibleMessageFunction suppressibleMessage_;
   RunObserver* observer_ = nullptr;
-  bool running_ = false;
 };
 
 // The test window's button and its close: both ask the running test to stop.

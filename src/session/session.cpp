@@ -25,6 +25,8 @@ Session::Session(const SessionWiring& w)
 }
 
 bool Session::OpenMixerDevice(uint32_t n) {
+  // The run's controls must stay the ones it prepared.
+  if (TestRunning()) return false;
   MixerAccess.CountMixerDevices();
   ShowMixerFailures(HostRef, MixerAccess.OpenMixerDevice(n));
   return MixerAccess.DeviceOpen;
@@ -56,6 +58,8 @@ void Session::LoadStartupCalibration() {
 }
 
 bool Session::OpenAudiogram(const std::string& fileName) {
+  // A run writes into the audiogram it started with.
+  if (TestRunning()) return false;
   try {
     ReadFile(fileName, State, Regional, HostRef.Now().Day.Year);
   } catch (const SonavelError& e) {
@@ -81,6 +85,8 @@ bool Session::SaveAudiogram(const std::string& fileName, int32_t fileType) {
 }
 
 bool Session::LoadCalibration(const std::string& fileName) {
+  // One audiogram is measured with one calibration.
+  if (TestRunning()) return false;
   try {
     ReadCal(fileName, State, CalHeader);
   } catch (const SonavelError& e) {
@@ -90,7 +96,28 @@ bool Session::LoadCalibration(const std::string& fileName) {
   return true;
 }
 
-void Session::NewAudiogram() { sonavel::NewAudiogram(State); }
+bool Session::NewAudiogram() {
+  if (TestRunning()) return false;
+  sonavel::NewAudiogram(State);
+  return true;
+}
+
+bool Session::AcceptNewCalibration(const std::string& person, const std::string& headphones,
+                                   const std::string& comment) {
+  if (TestRunning() || !NewCalibrationPending) return false;
+  CalHeader.CalibrationDate = NewCalibrationDate;
+  CalHeader.CalibrationTime = NewCalibrationTime;
+  CalHeader.Person = person;
+  CalHeader.Headphones = headphones;
+  // The calibration was made on the open mixer device.
+  CalHeader.Soundcard = MixerAccess.Caps.Name;
+  CalHeader.Comment = comment;
+  for (int32_t e = 0; e < EarCount; ++e)
+    for (int32_t i = 1; i <= MeasuredSlotCount; ++i) State.CalibrationData[e][i] = WorkingCalibration[e][i];
+  State.CalibrationLoaded = true;
+  NewCalibrationPending = false;
+  return true;
+}
 
 void Session::NewTest() { procedure_.NewTest1Click(); }
 

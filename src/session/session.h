@@ -59,8 +59,12 @@ class Session {
 
   TestProcedure& Procedure() { return procedure_; }
 
+  // A test is running: the commands below that would change its devices, its calibration or
+  // its audiogram refuse (and change nothing) until it has ended.
+  bool TestRunning() const { return State.Run.Active; }
+
   // Counts the mixer devices and opens device n (a number not below the count opens nothing);
-  // failures are shown through the host. True when the device is open.
+  // failures are shown through the host. True when the device is open. Refused while a test runs.
   bool OpenMixerDevice(uint32_t n);
   // The mixer device the settings choose (an empty selection, -1, opens nothing).
   bool OpenChosenMixerDevice();
@@ -78,13 +82,21 @@ class Session {
   void LoadStartupCalibration();
 
   // The file commands. Each shows a failure through the host (the system's message box) and
-  // returns false; on failure nothing in the state changes.
+  // returns false; on failure nothing in the state changes. Open, LoadCalibration and New are
+  // refused while a test runs.
   bool OpenAudiogram(const std::string& fileName);
   // Writes the text export when SaveAsText(fileName, fileType), else the audiogram file.
   bool SaveAudiogram(const std::string& fileName, int32_t fileType);
   bool LoadCalibration(const std::string& fileName);
   // The New command.
-  void NewAudiogram();
+  bool NewAudiogram();
+
+  // OK in the calibration information dialog after a calibration by ear: the header takes the
+  // texts typed there, the date and time the wizard finished and the open mixer device's name,
+  // entries 1..11 of the working calibration go into use and CalibrationLoaded is set. Refused
+  // (false, nothing changed) while a test runs or when no new calibration is pending.
+  bool AcceptNewCalibration(const std::string& person, const std::string& headphones,
+                            const std::string& comment);
 
   // The New Test command (the test procedure's NewTest1Click).
   void NewTest();

@@ -38,6 +38,9 @@ constexpr ChannelGains ChannelGainsOfEar(int32_t ear) {
 
 // The run-time values of a test; they mean something only while a run is active or just ended.
 struct TestRunState {
+  // A run is going on: nothing may change its devices, its calibration or its audiogram until
+  // it ends (the commands that would are refused and their menu items disabled).
+  bool Active = false;
   int32_t CurrentEar = 0;
   int32_t PresentationCount = 0;
   int32_t TracePixelStep = 0;

@@ -207,7 +207,7 @@ TEST(CalibrationByEar, QuestionFirstAndReferenceAudiogram) {
   EXPECT_TRUE(rig.Main().isEnabled());
   rig.Compat().btnClose->click();
 
-  // No, then a reference audiogram: the yellow field is shown and a known 60 dB plays at 0 dBFS.
+  // No, then a reference audiogram: the yellow field is shown and a known 70 dB plays at 0 dBFS.
   rig.NewCalibration(ResultYes);
   TfrmBioCal& wiz = rig.Wizard();
   EXPECT_EQ(rig.host.Messages.back().text, ReferenceAudiogramQuestion);
@@ -217,14 +217,14 @@ TEST(CalibrationByEar, QuestionFirstAndReferenceAudiogram) {
   EXPECT_TRUE(wiz.Directions->text().startsWith("Geben Sie Ihre bekannte"));
   EXPECT_GE(wiz.Label9->y(), wiz.Directions->geometry().bottom());
   EXPECT_LE(wiz.Label9->y(), wiz.Directions->geometry().bottom() + 1);
-  wiz.Threshold->setText("60");
+  wiz.Threshold->setText("70");
   wiz.OnButton->click();
   EXPECT_DOUBLE_EQ(wiz.Rules().ToneLevel(), 0.0);
   // Enter with a new threshold restarts the tone at it.
   wiz.Threshold->setText("20");
   QTest::keyClick(wiz.Threshold, Qt::Key_Return);
   EXPECT_TRUE(wiz.Rules().TonePlaying());
-  EXPECT_DOUBLE_EQ(wiz.Rules().ToneLevel(), -40.0);
+  EXPECT_DOUBLE_EQ(wiz.Rules().ToneLevel(), -50.0);
   wiz.OnButton->click();
   // A threshold that is not a whole number: a message, no tone, "Ein" again.
   wiz.Threshold->setText("2,5");

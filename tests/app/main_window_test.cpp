@@ -109,6 +109,18 @@ TEST(MenuEnabling, RulesOverEveryState) {
     EXPECT_EQ(m.CalibrationMenu, r.calMenu);
     EXPECT_EQ(m.PopupRetest, r.popupRetest);
     EXPECT_TRUE(m.New && m.Open && m.Save && m.PopupSaveAs && m.Exit && m.NewTest);
+
+    // While a test runs, only what leaves its devices, calibration and audiogram alone is on.
+    const MenuEnabling running = EvaluateMenus({r.results, r.calibration, r.wave, true}, all);
+    for (const bool off : {running.New, running.Open, running.EarCalibration, running.LoadCalibration,
+                           running.CheckorRecalibratebyEar, running.TestCompatibility, running.NewTest,
+                           running.Retest, running.PopupRetest})
+      EXPECT_FALSE(off);
+    MenuEnabling looking = m;
+    looking.New = looking.Open = looking.EarCalibration = looking.LoadCalibration = false;
+    looking.CheckorRecalibratebyEar = looking.TestCompatibility = looking.NewTest = false;
+    looking.Retest = looking.PopupRetest = false;
+    EXPECT_EQ(running, looking);  // Ctrl+I, F8, Save, Print and the settings stay as they were
   }
 }
 
