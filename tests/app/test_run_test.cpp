@@ -2,12 +2,17 @@
 // virtual clock.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <set>
 
+#include "app/bio_cal_wizard.h"
+#include "app/calibration_windows.h"
+#include "app/compatibility_test_window.h"
 #include "app/results_window.h"
+#include "app/settings_dialog.h"
 #include "hearingtest/test_procedure.h"
 #include "results/analysis.h"
 #include "results/results_summary.h"
@@ -242,6 +247,100 @@ TEST(Aborts, ClosingTheProgramDuringTheStartBoxPlaysNoTone) {
     EXPECT_FALSE(r.Window().GetSession().Output.IsOpen()) << trial;
     EXPECT_FALSE(r.Window().GetSession().Procedure().Running()) << trial;
   }
+}
+
+// A running test keeps its devices, its calibration and its audiogram: the compatibility test
+// open beside the main window stops its tone and cannot play or move a slider, the commands that
+// would change the run are off and refused by key and by call, the settings' device lists are
+// off, the results may be looked at, and the run's end leaves the main window to the results.
+TEST(RunGuard, NothingChangesARunningTestsDevicesCalibrationOrAudiogram) {
+  TestRunRig r;
+  TfrmMain& w = r.Window();
+  SettingsRecord& settings = r.State().Settings;
+  settings.Trial = false;
+  settings.AutoRetest = false;
+  r.State().ResultsPresent = true;  // an audiogram was on screen before the test
+  int fileDialogs = 0;
+  w.FileDialogHook = [&](const FileDialogRequest&) -> std::optional<FileChoice> {
+    ++fileDialogs;
+    return std::nullopt;
+  };
+  const CalibrationTable calibration = r.State().CalibrationData;
+
+  // Yes to the question before a new calibration: the compatibility test beside the main window.
+  w.Calibration().SubjCal1Click();
+  TfrmCompatibilityTest& compat = w.Calibration().CompatibilityTest();
+  ASSERT_TRUE(compat.isVisible());
+  ASSERT_TRUE(w.isEnabled());
+  compat.OnButton->click();
+  ASSERT_TRUE(compat.Rules().TonePlaying());
+  const size_t mixerSetsBefore = r.rig.mixer.Sets.size();
+
+  bool checked = false;
+  r.DuringPresentation(3, 0.1, [&] {
+    checked = true;
+    EXPECT_FALSE(compat.Rules().TonePlaying());
+    EXPECT_FALSE(compat.OnButton->isEnabled());
+    for (VolumeColumn* column : {compat.WaveColumn, compat.MasterColumn, compat.GainColumn})
+      EXPECT_FALSE(column->Slider->isEnabled());
+    compat.Rules().OnButtonClick();
+    compat.Rules().WaveOutSliderChange(3);
+    EXPECT_FALSE(compat.Rules().TonePlaying());
+
+    for (QAction* off : {w.New1, w.Open1, w.EarCalibration1, w.LoadCalibration1, w.CheckorRecalibratebyEar1,
+                         w.TestCompatibility1, w.NewTest1, w.Retest1, w.Retest2})
+      EXPECT_FALSE(off->isEnabled()) << off->objectName().toStdString();
+    for (QAction* on : {w.CalInfo1, w.ViewResults1, w.Save1, w.Options1})
+      EXPECT_TRUE(on->isEnabled()) << on->objectName().toStdString();
+    // Neither the keys nor the commands themselves reach anything.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_F2), QKeySequence(Qt::Key_F3), QKeySequence(Qt::Key_F4),
+                                    QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::CTRL | Qt::Key_O),
+                                    QKeySequence(Qt::Key_F5)})
+      QTest::keySequence(&w, key);
+    w.New1Click();
+    w.Open1Click();
+    w.LoadCalibration1Click();
+    w.Calibration().SubjCal1Click();
+    w.Calibration().SubjRecal1Click();
+    w.Calibration().TestCompatibility1Click();
+    EXPECT_EQ(fileDialogs, 0);
+    EXPECT_FALSE(w.Calibration().BioCal().isVisible());
+
+    w.Options1->trigger();
+    TfrmSettings& st = w.SettingsWindow();
+    EXPECT_TRUE(st.isVisible());
+    EXPECT_FALSE(st.WaveOutDevice->isEnabled());
+    EXPECT_FALSE(st.MixerDevice->isEnabled());
+    st.close();
+
+    w.ViewResults1Click();
+    EXPECT_TRUE(w.ResultsWindow().isVisible());
+  });
+  w.NewTest1Click();
+  ASSERT_TRUE(checked);
+
+  // The run completed in its own audiogram with its own calibration; no tone or slider of the
+  // compatibility test reached the card (the run itself set its levels).
+  EXPECT_TRUE(r.State().ResultsPresent);
+  EXPECT_EQ(r.rig.host.Messages.back().text, CompletedText);
+  for (int32_t e = 0; e < EarCount; ++e)
+    for (int32_t i = 1; i <= MeasuredSlotCount; ++i) EXPECT_EQ(r.State().CalibrationData[e][i], calibration[e][i]);
+  EXPECT_EQ(r.rig.waveOut.Submissions().front().loops, 0xFFFFFFFFu);  // the compatibility tone
+  for (size_t i = 1; i < r.rig.waveOut.Submissions().size(); ++i)
+    EXPECT_EQ(r.rig.waveOut.Submissions()[i].loops, 1u) << i;
+  for (size_t i = mixerSetsBefore; i < r.rig.mixer.Sets.size(); ++i)
+    EXPECT_NE(r.rig.mixer.Sets[i].items, std::vector<int32_t>{3 * 655}) << i;
+
+  // The results window is still open: the main window waits for it.
+  EXPECT_TRUE(w.ResultsWindow().isVisible());
+  EXPECT_FALSE(w.isEnabled());
+  w.ResultsWindow().OK->click();
+  EXPECT_TRUE(w.isEnabled());
+  QCoreApplication::processEvents();
+  for (QAction* on : {w.New1, w.Open1, w.EarCalibration1, w.LoadCalibration1, w.TestCompatibility1, w.NewTest1})
+    EXPECT_TRUE(on->isEnabled()) << on->objectName().toStdString();
+  EXPECT_TRUE(compat.OnButton->isEnabled());
+  compat.close();
 }
 
 // The response key: CTRL in the test window or in the main window works the button; any other

@@ -117,6 +117,73 @@ TEST(Session, EachCommandShowsItsFailureThroughTheHostAndChangesNothing) {
   }
 }
 
+// A run measures one audiogram with one calibration on one set of devices: during it, the
+// commands that would change any of them are refused and change nothing, and after it they work.
+TEST(Session, DuringARunTheCommandsThatWouldChangeItAreRefused) {
+  SimSession s;
+  AppState& state = s.session.State;
+  state.Settings.Trial = false;
+  state.Settings.AutoRetest = false;
+  state.Settings.MixerDevice = 0;
+  ASSERT_TRUE(s.session.OpenChosenMixerDevice());
+  state.CalibrationData = FullScaleCalibration(s.session.MixerAccess.Controls, false);
+  state.CalibrationLoaded = true;
+  const CalibrationTable calibration = state.CalibrationData;
+  // A calibration by ear waiting in the hand-over that must not go into use mid-run.
+  s.session.NewCalibrationPending = true;
+  for (auto& ear : s.session.WorkingCalibration) ear.fill({1, 1, 1, 0, 5.0});
+
+  ListenerSettings hearing;
+  for (auto& ear : hearing.thresholds) ear.fill(20.0);
+  SimListener listener(hearing, s.host, s.wave, s.mixerDriver, s.session.MixerAccess, s.endpoint,
+                       state.UseEndpointVolume, [&](bool pressed) {
+                         if (pressed)
+                           FormKeyDown(state.Run.ButtonPressed, 0x11, true);
+                         else
+                           FormKeyUp(state.Run.ButtonPressed, 0x11);
+                       });
+  listener.Attach();
+
+  struct Commands : RunObserver {
+    Session* session = nullptr;
+    std::vector<std::pair<std::string, bool>> results;
+    void PresentationStarted(int32_t ear, int32_t slot, double) override {
+      if (!results.empty() || ear != 1 || slot != 3) return;
+      Session& x = *session;
+      results = {{"open", x.OpenAudiogram(DataPath("aud/full.aud"))},
+                 {"load calibration", x.LoadCalibration(DataPath("full-scale.cal"))},
+                 {"new", x.NewAudiogram()},
+                 {"accept calibration", x.AcceptNewCalibration("P", "H", "C")},
+                 {"open mixer", x.OpenMixerDevice(0)},
+                 {"second test", x.Procedure().RunTest({}, false) != RunOutcome::Refused}};
+    }
+  } commands;
+  commands.session = &s.session;
+  s.session.Procedure().SetObserver(&commands);
+  s.session.NewTest();
+
+  ASSERT_EQ(commands.results.size(), 6u);
+  for (const auto& [name, accepted] : commands.results) EXPECT_FALSE(accepted) << name;
+  // The refusals are silent: the run's own boxes are all there is.
+  std::vector<std::string> texts;
+  for (const auto& m : s.host.Messages) texts.push_back(m.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{InstructionsQuestionText, TestStartText, CompletedText}));
+  for (int32_t e = 0; e < EarCount; ++e)
+    for (int32_t i = 1; i <= MeasuredSlotCount; ++i) EXPECT_EQ(state.CalibrationData[e][i], calibration[e][i]);
+  EXPECT_TRUE(s.session.NewCalibrationPending);
+  EXPECT_TRUE(state.Personal.LastName.empty());  // the file was not opened
+  for (int32_t ear = 0; ear < EarCount; ++ear)
+    for (int32_t slot = 0; slot < MeasuredSlotCount; ++slot)
+      if (FrequencyCheck(state.Settings, slot + 1)) {
+        EXPECT_NEAR(state.CurrentAudiogram.Threshold[ear][slot], 20, 3) << ear << " " << slot;
+      }
+
+  // Once the run has ended, the commands work again.
+  EXPECT_TRUE(s.session.AcceptNewCalibration("P", "H", "C"));
+  EXPECT_EQ(state.CalibrationData[0][1].LevelOffset, 5.0);
+  EXPECT_TRUE(s.session.OpenAudiogram(DataPath("aud/full.aud")));
+}
+
 TEST(Session, StartUpShowsWhatItCouldNotOpenAndGoesOn) {
   SimSession s;
   s.session.State.Settings.chkLoadCal = true;
