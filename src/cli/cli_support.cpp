@@ -92,6 +92,22 @@ std::string JsonInts(const int32_t* values, size_t count) {
   return out + "]";
 }
 
+std::string JsonCalibrationEntries(const CalibrationTable& table) {
+  std::string json = "[";
+  for (int32_t e = 0; e < EarCount; ++e) {
+    json += e > 0 ? ", [" : "[";
+    for (int32_t k = 1; k <= MeasuredSlotCount; ++k) {
+      const CalibrationEntry& c = table[e][k];
+      json += (k > 1 ? ", " : "") + std::string("{\"WaveLevel\": ") + std::to_string(c.WaveLevel) +
+              ", \"MasterLevel\": " + std::to_string(c.MasterLevel) +
+              ", \"GainLevel\": " + std::to_string(c.GainLevel) +
+              ", \"LevelOffset\": " + JsonDouble(c.LevelOffset) + "}";
+    }
+    json += "]";
+  }
+  return json + "]";
+}
+
 std::string JsonDouble(double value) {
   if (std::isnan(value)) return "\"NaN\"";
   if (std::isinf(value)) return value > 0 ? "\"Infinity\"" : "\"-Infinity\"";

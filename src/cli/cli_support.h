@@ -57,4 +57,8 @@ std::string JsonDouble(double value);
 // A JSON array of whole numbers: "[1, 2, 3]".
 std::string JsonInts(const int32_t* values, size_t count);
 
+// Entries 1..11 of both ears as two arrays (left, right) of 11 objects {WaveLevel, MasterLevel,
+// GainLevel, LevelOffset}, the shape cal-make reads.
+std::string JsonCalibrationEntries(const CalibrationTable& table);
+
 }  // namespace sonavel::cli

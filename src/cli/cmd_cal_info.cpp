@@ -44,19 +44,7 @@ int RunCalInfo(const std::vector<std::string>& args, Io& io) {
 
   std::string json = "{";
   for (const auto& [name, text] : texts) json += "\"" + std::string(name) + "\": " + JsonString(*text) + ", ";
-  json += "\"entries\": [";
-  for (int32_t e = 0; e < EarCount; ++e) {
-    json += e > 0 ? ", [" : "[";
-    for (int32_t k = 1; k <= MeasuredSlotCount; ++k) {
-      const CalibrationEntry& c = state.CalibrationData[e][k];
-      json += (k > 1 ? ", " : "") + std::string("{\"WaveLevel\": ") + std::to_string(c.WaveLevel) +
-              ", \"MasterLevel\": " + std::to_string(c.MasterLevel) +
-              ", \"GainLevel\": " + std::to_string(c.GainLevel) +
-              ", \"LevelOffset\": " + JsonDouble(c.LevelOffset) + "}";
-    }
-    json += "]";
-  }
-  json += "]}";
+  json += "\"entries\": " + JsonCalibrationEntries(state.CalibrationData) + "}";
   io.out << json << "\n";
   return ExitOk;
 }

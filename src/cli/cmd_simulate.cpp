@@ -22,7 +22,8 @@ const std::string SimulateHelp =
         "                            [--left T1,...,T11] [--right T1,...,T11] [--settings KEYFILE]\n"
         "                            [--calibration CAL] [--slope DB] [--false-alarm P] [--lapse P]\n"
         "                            [--seed N] [--abort-at SECONDS] [--trial-presentations N]\n"
-        "                            [--max-passes N] [--json]\n\n"
+        "                            [--max-passes N] [--card-level DB]\n"
+        "                            [--calibrate-by-ear [--calibrator T1,...,T11]] [--json]\n\n"
         "Runs the New Test command (with its automatic retest when the settings ask for it) on a\n"
         "virtual clock with the simulated sound card, mixer and response button, against a\n"
         "simulated listener, and writes the audiogram file AUD (and the text export TXT). Every\n"
@@ -47,6 +48,15 @@ const std::string SimulateHelp =
         "                      numbers are not used: the simulated devices are\n"
         "  --calibration CAL   the calibration from this file (else a full-scale calibration of the\n"
         "                      simulated mixer, which makes the level chain exact)\n"
+        "  --card-level DB     what the simulated card and headphones give: the hearing level of a\n"
+        "                      full-scale tone with the card's volumes at full (default 70, the\n"
+        "                      test's ceiling; a louder card needs a calibration that lowers them)\n"
+        "  --calibrate-by-ear  before the test, a simulated person calibrates by ear: on each of\n"
+        "                      the wizard's 22 pages he types his known threshold, listens to the\n"
+        "                      tone and sets the sliders to the lowest positions at which he hears\n"
+        "                      it; OK puts the calibration into use\n"
+        "  --calibrator T1,...,T11  his thresholds in whole dB HL at the eleven frequencies\n"
+        "                      (default 0 each, normal hearing)\n"
         "  --json              one JSON object: messages, reverse, threshold, presentations,\n"
         "                      virtualSeconds, aborted\n") +
     LocaleHelp;
@@ -74,8 +84,8 @@ int RunSimulate(const std::vector<std::string>& args, Io& io) {
   const Options opts(
       args,
       {"out", "txt", "listener", "left", "right", "settings", "calibration", "slope", "false-alarm", "lapse",
-       "seed", "abort-at", "trial-presentations", "max-passes", "locale"},
-      {"json"});
+       "seed", "abort-at", "trial-presentations", "max-passes", "locale", "card-level", "calibrator"},
+      {"json", "calibrate-by-ear"});
   opts.ExpectPositionals(0, "");
   const std::string out = opts.Required("out");
   const RegionalFormat regional = RegionalFromOptions(opts);
@@ -105,6 +115,28 @@ int RunSimulate(const std::vector<std::string>& args, Io& io) {
   if (setup.listener.falseAlarm + setup.listener.lapse > 1)
     throw UsageError("options --false-alarm and --lapse: their sum must not exceed 1");
   setup.listener.seed = static_cast<uint64_t>(opts.Integer("seed", 1));
+  if (opts.Has("card-level")) {
+    const double level = opts.Number("card-level", 70);
+    if (!(level >= 0 && level <= 200)) throw UsageError("option --card-level: must be between 0 and 200");
+    setup.listener.fullScaleHL = level;
+  }
+  if (opts.Has("calibrator") && !opts.Flag("calibrate-by-ear"))
+    throw UsageError("option --calibrator: needs --calibrate-by-ear");
+  if (opts.Flag("calibrate-by-ear")) {
+    if (opts.Has("calibration"))
+      throw UsageError("options --calibration and --calibrate-by-ear: choose one calibration");
+    CalibratorThresholds known{};
+    if (auto v = opts.Value("calibrator")) {
+      const std::array<double, 11> typed = ThresholdList("calibrator", *v);
+      for (size_t i = 0; i < typed.size(); ++i) {
+        if (typed[i] != std::floor(typed[i]) || typed[i] < -100 || typed[i] > MaxKnownThreshold)
+          throw UsageError("option --calibrator: thresholds are whole numbers of dB HL up to " +
+                           std::to_string(MaxKnownThreshold));
+        known[i] = static_cast<int32_t>(typed[i]);
+      }
+    }
+    setup.calibrateByEar = known;
+  }
   if (opts.Has("abort-at")) {
     const double at = opts.Number("abort-at", 0);
     if (at < 0) throw UsageError("option --abort-at: must not be negative");
@@ -158,12 +190,25 @@ int RunSimulate(const std::vector<std::string>& args, Io& io) {
     char secs[64];
     std::snprintf(secs, sizeof secs, "%.3f", r.virtualSeconds);
     j += ", \"presentations\": " + std::to_string(r.presentations) + ", \"virtualSeconds\": " + secs +
-         ", \"aborted\": " + (r.aborted ? "true" : "false") + "}\n";
+         ", \"aborted\": " + (r.aborted ? "true" : "false");
+    if (setup.calibrateByEar) j += ", \"calibration\": " + JsonCalibrationEntries(r.state.CalibrationData);
+    j += "}\n";
     io.out << j;
     return ExitOk;
   }
 
   for (const auto& m : messages) io.out << "message: " << m << "\n";
+  if (setup.calibrateByEar) {
+    // The calibration the simulated person made, as the slider values of each page.
+    io.out << "calibration by ear (WaveLevel/MasterLevel):\nHz\tleft\tright\n";
+    for (int32_t k = 1; k <= MeasuredSlotCount; ++k) {
+      const auto entry = [&](int32_t ear) {
+        const CalibrationEntry& c = r.state.CalibrationData[ear][k];
+        return std::to_string(c.WaveLevel) + "/" + std::to_string(c.MasterLevel);
+      };
+      io.out << r.state.FrequencyTable[k] << "\t" << entry(0) << "\t" << entry(1) << "\n";
+    }
+  }
   io.out << "Hz\tleft\tright\n";
   for (int32_t slot = 0; slot < RecordSlotCount; ++slot) {
     if (!a.HasResult(0, slot) && !a.HasResult(1, slot)) continue;

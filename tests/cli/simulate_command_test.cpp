@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "cli/cli_test_support.h"
 #include "cli/json_reader.h"
 #include "test_data.h"
@@ -103,6 +105,30 @@ TEST(SimulateCommand, SettingsComeFromTheKeyFile) {
     EXPECT_EQ(m.text.find("Bedienungsanleitung"), std::string::npos);
 }
 
+TEST(SimulateCommand, ACalibrationByEarComesBeforeTheTestAndIsShown) {
+  test::TempDir dir;
+  const auto r = RunCliCommand({"simulate", "--out", dir.File("s.aud"), "--calibrate-by-ear", "--card-level", "90",
+                                "--left", "10,10,10,10,10,10,10,10,10,10,10", "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const cli::JsonValue j = cli::ParseJson(r.out);
+  // The card gives 20 dB more than the test's scale: the calibration lowers it by as much.
+  const auto& left = j.Find("calibration")->items.at(0).items;
+  ASSERT_EQ(left.size(), 11u);
+  for (const auto& entry : left) {
+    const double gain = 20 * std::log10(static_cast<double>(entry.Find("WaveLevel")->integer) / 255.0) +
+                        20 * std::log10(static_cast<double>(entry.Find("MasterLevel")->integer) / 255.0);
+    EXPECT_NEAR(gain, -20, 0.5);
+  }
+  for (const auto& t : j.Find("threshold")->items.at(0).items) {
+    if (t.integer != 1000) {
+      EXPECT_NEAR(static_cast<double>(t.integer), 10, 3);
+    }
+  }
+  // Without the option the output has no calibration.
+  const auto plain = RunCliCommand({"simulate", "--out", dir.File("s.aud"), "--json"});
+  EXPECT_EQ(cli::ParseJson(plain.out).Find("calibration"), nullptr);
+}
+
 TEST(SimulateCommand, RefusesBadOptions) {
   test::TempDir dir;
   const std::string out = dir.File("s.aud");
@@ -115,6 +141,11 @@ TEST(SimulateCommand, RefusesBadOptions) {
       {"simulate", "--out", out, "--slope", "0"},
       {"simulate", "--out", out, "--calibration", test::DataPath("aud/full.aud")},
       {"simulate", "--out", out, "--max-passes", "-1"},
+      {"simulate", "--out", out, "--calibrator", "0,0,0,0,0,0,0,0,0,0,0"},
+      {"simulate", "--out", out, "--calibrate-by-ear", "--calibrator", "0,0,0,0,0,0,0,0,0,0,2.5"},
+      {"simulate", "--out", out, "--calibrate-by-ear", "--calibrator", "0,0,0,0,0,0,0,0,0,0,71"},
+      {"simulate", "--out", out, "--calibrate-by-ear", "--calibration", test::DataPath("full-scale.cal")},
+      {"simulate", "--out", out, "--card-level", "-3"},
   };
   for (const auto& args : cases) {
     const auto r = RunCliCommand(args);

@@ -45,6 +45,53 @@ TEST(Simulation, ACompleteAudiogramFindsTheListenersThresholds) {
   EXPECT_GT(r.presentations, 100);
 }
 
+// The level chain end to end: a person calibrates by ear through the wizard's rules (typing his
+// own thresholds as the known ones), OK puts the calibration into use, and a listener tested with
+// it reads his own thresholds, whatever the card gives and whoever calibrated.
+TEST(Simulation, ACalibrationByEarLeadsTheListenerToHisOwnThresholds) {
+  struct Case {
+    const char* what;
+    double cardLevel;
+    CalibratorThresholds calibrator;
+  };
+  const Case cases[] = {
+      {"normal hearing, the card at the test's own scale", 70, {}},
+      {"normal hearing, a loud card", 95, {}},
+      {"a calibrator with a known audiogram", 88, {0, 5, 0, -5, 10, 5, 15, 20, 10, 25, 30}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SimulationSetup setup;
+    setup.listener = Listener(LeftTrue, RightTrue);
+    setup.listener.fullScaleHL = c.cardLevel;
+    setup.calibrateByEar = c.calibrator;
+    const SimulationResult r = RunSimulation(setup);
+    ASSERT_TRUE(r.state.CalibrationLoaded);
+    EXPECT_FALSE(r.aborted);
+    double errorSum = 0;
+    int32_t measured = 0;
+    for (int ear = 0; ear < 2; ++ear)
+      for (int slot = 0; slot < 11; ++slot) {
+        if (!FrequencyCheck(setup.settings, slot + 1)) continue;
+        ASSERT_TRUE(r.state.CurrentAudiogram.HasResult(ear, slot)) << ear << "/" << slot;
+        const double error = r.state.CurrentAudiogram.Threshold[ear][slot] - (ear == 0 ? LeftTrue : RightTrue)[slot];
+        EXPECT_LE(std::abs(error), 3) << ear << "/" << slot;
+        errorSum += error;
+        ++measured;
+      }
+    EXPECT_LE(std::abs(errorSum / measured), 1.5);
+    // The wizard's own rules made it: offsets 0, the card's volumes lowered by what it gives
+    // above the test's scale.
+    for (int ear = 0; ear < 2; ++ear)
+      for (int k = 1; k <= 11; ++k) {
+        const CalibrationEntry& e = r.state.CalibrationData[ear][k];
+        EXPECT_EQ(e.LevelOffset, 0.0);
+        const double gain = 20 * std::log10(e.WaveLevel / 255.0) + 20 * std::log10(e.MasterLevel / 255.0);
+        EXPECT_NEAR(gain, std::min(0.0, 70 - c.cardLevel), 0.5) << ear << "/" << k;
+      }
+  }
+}
+
 TEST(Simulation, TheSameSetupGivesTheSameAudiogram) {
   SimulationSetup setup;
   setup.listener = Listener(LeftTrue, RightTrue);

@@ -63,7 +63,7 @@ std::optional<double> SimListener::LevelAtEar(const SimWaveOut::Submission&, con
     master = endpoint_.Level && *endpoint_.Level > 0 ? 20.0 * std::log10(*endpoint_.Level) : Silent;
   else
     master = GainDb(c.MasterVolume, a.channel);
-  return a.peakDbfs + 70.0 + GainDb(c.WaveVolume, a.channel) + master;
+  return a.peakDbfs + settings_.fullScaleHL + GainDb(c.WaveVolume, a.channel) + master;
 }
 
 bool SimListener::Decide(double levelHL, double threshold) {

@@ -26,6 +26,11 @@ struct ListenerSettings {
   // dB HL per ear at 125, 250, 500, 750, 1000, 1500, 2000, 3000, 4000, 6000 and 8000 Hz.
   std::array<std::array<double, 11>, 2> thresholds{};
   double reactionSeconds = 0.3;
+  // What the card and the headphones give: the hearing level at the ear of a full-scale tone
+  // with the card's volumes at full. 70 makes the test's scale exact without a calibration (a
+  // full-scale tone is the test's ceiling, 70 dB HL); a louder card needs its volumes lowered,
+  // which a calibration by ear finds.
+  double fullScaleHL = 70.0;
   // With a slope s (dB) a tone L dB above threshold is heard with probability 1 / (1 + e^(-L/s)).
   std::optional<double> slope;
   double falseAlarm = 0;  // probability of pressing for a tone not heard

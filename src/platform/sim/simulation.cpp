@@ -1,5 +1,6 @@
 #include "platform/sim/simulation.h"
 
+#include "core/error.h"
 #include "hearingtest/response_button.h"
 #include "platform/sim/sim_endpoint_volume.h"
 #include "platform/sim/sim_host.h"
@@ -94,10 +95,24 @@ SimulationResult RunSimulation(const SimulationSetup& setup) {
 
   session.OpenMixerDevice(state.Settings.MixerDevice < 0 ? 0u
                                                          : static_cast<uint32_t>(state.Settings.MixerDevice));
-  state.CalibrationData = setup.calibration
-                              ? *setup.calibration
-                              : FullScaleCalibration(session.MixerAccess.Controls, setup.useEndpointVolume);
-  state.CalibrationLoaded = true;
+  if (setup.calibrateByEar) {
+    BioCalWizard wizard({state, session.MixerAccess.Controls, endpoint, session.Output, wave, host,
+                         session.Regional},
+                        {session.WorkingCalibration, session.NewCalibrationPending, session.NewCalibrationDate,
+                         session.NewCalibrationTime, session.CalHeader});
+    SimCalibrator calibrator(*setup.calibrateByEar, setup.listener, host, wave, mixerDriver, session.MixerAccess,
+                             endpoint, state.UseEndpointVolume);
+    if (!calibrator.Calibrate(wizard))
+      throw SonavelError("the calibration by ear could not be finished: " +
+                         (host.Messages.empty() ? std::string("the wizard stopped") : host.Messages.back().text));
+    // OK in the calibration information dialog.
+    session.AcceptNewCalibration("Simulated calibrator", "", session.CalHeader.Comment);
+  } else {
+    state.CalibrationData = setup.calibration
+                                ? *setup.calibration
+                                : FullScaleCalibration(session.MixerAccess.Controls, setup.useEndpointVolume);
+    state.CalibrationLoaded = true;
+  }
 
   SimOperator op(host, testWindow, setup);
   session.Procedure().SetObserver(&op);

@@ -10,6 +10,7 @@
 #include "calibration/calibration_data.h"
 #include "core/regional.h"
 #include "mixer/mixer_discovery.h"
+#include "platform/sim/sim_calibrator.h"
 #include "platform/sim/sim_listener.h"
 #include "session/state.h"
 #include "settings/key_store.h"
@@ -27,6 +28,10 @@ CalibrationTable FullScaleCalibration(const MixerControls& controls, bool useEnd
 struct SimulationSetup {
   SettingsRecord settings;
   std::optional<CalibrationTable> calibration;  // else the full-scale calibration
+  // Before the test, a calibration by ear with these thresholds of the calibrating person,
+  // through the wizard's rules on the simulated card; it goes into use as the wizard's OK puts
+  // it (instead of `calibration`).
+  std::optional<CalibratorThresholds> calibrateByEar;
   std::string mixerFixture = FullScaleMixerFixture;
   bool useEndpointVolume = false;
   ListenerSettings listener;
@@ -41,14 +46,15 @@ struct SimulationSetup {
 };
 
 struct SimulationResult {
-  AppState state;                     // as the run left it
+  AppState state;                     // as the run left it (CalibrationData: the one in use)
   std::vector<std::string> messages;  // in the order shown
   int64_t presentations = 0;
   double virtualSeconds = 0;
   bool aborted = false;
 };
 
-// Throws SonavelError for a malformed mixer fixture.
+// Throws SonavelError for a malformed mixer fixture, and for a calibration by ear that could not
+// be finished (a threshold the wizard refuses).
 SimulationResult RunSimulation(const SimulationSetup& setup);
 
 }  // namespace sonavel
