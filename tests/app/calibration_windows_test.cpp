@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
@@ -15,9 +16,12 @@
 #include "app/bio_cal_wizard.h"
 #include "app/calibration_info_dialog.h"
 #include "app/compatibility_test_window.h"
+#include "app/test_window.h"
 #include "app_test_support.h"
 #include "calibration/calibration_file.h"
 #include "calibration/calibration_rig.h"
+#include "platform/sim/sim_calibrator.h"
+#include "platform/sim/simulation.h"
 
 namespace sonavel::apptest {
 namespace {
@@ -472,6 +476,76 @@ TEST(CalibrationMenu, ItemsFollowTheCalibrationInUse) {
   w.LoadCalibration1Click();
   EXPECT_TRUE(w.CheckorRecalibratebyEar1->isEnabled());
   EXPECT_TRUE(w.CalInfo1->isEnabled());
+}
+
+// The level chain through the windows: a simulated person calibrates by ear in the wizard window
+// on a card that gives 20 dB more than the test's scale (typing his thresholds, starting the
+// tone, dragging the sliders to the lowest positions he hears, Weiter), OK takes it into use, and
+// a New Test in the windows finds a listener's own thresholds with it.
+TEST(CalibrationByEar, ACalibrationInTheWizardLeadsANewTestToTheListenersThresholds) {
+  MainWindowRig rig(true, FullScaleMixerFixture);
+  TfrmMain& w = *rig.window;
+  w.FormCreate({});
+  Session& s = w.GetSession();
+  s.OpenMixerDevice(0);
+  w.show();
+  AppState& state = w.State();
+  state.Settings.Trial = false;
+  state.Settings.AutoRetest = false;
+  state.Settings.WaveOutDevice = -1;
+
+  ListenerSettings card;
+  card.fullScaleHL = 90;
+  const CalibratorThresholds known = {0, 0, 5, 0, -5, 0, 10, 5, 0, 10, 15};
+  SimCalibrator calibrator(known, card, rig.host, rig.waveOut, rig.mixer, s.MixerAccess, rig.endpoint,
+                           state.UseEndpointVolume);
+  rig.host.QueueAnswer(ResultNo);   // no compatibility test first
+  rig.host.QueueAnswer(ResultYes);  // a reference audiogram: his own
+  w.EarCalibration1->trigger();
+  TfrmBioCal& wiz = w.Calibration().BioCal();
+  ASSERT_TRUE(wiz.isVisible());
+  ASSERT_TRUE(wiz.Threshold->isVisible());
+  for (int page = 0; page < 22; ++page) {
+    SCOPED_TRACE(page);
+    wiz.Threshold->clear();
+    QTest::keyClicks(wiz.Threshold, QString::number(known[static_cast<size_t>(page % 11)]));
+    wiz.OnButton->click();
+    ASSERT_TRUE(wiz.Rules().TonePlaying());
+    calibrator.FindThresholdPositions(
+        wiz.WaveColumn->Slider->maximum(), wiz.MasterColumn->Slider->maximum(),
+        [&](int32_t v) { Drag(*wiz.WaveColumn, v); }, [&](int32_t v) { Drag(*wiz.MasterColumn, v); });
+    wiz.Next->click();
+  }
+  TfrmCalibrationInfo& info = w.Calibration().CalibrationInfo();
+  ASSERT_TRUE(info.isVisible());
+  w.FileDialogHook = [](const FileDialogRequest&) -> std::optional<FileChoice> { return std::nullopt; };
+  info.OKSave->click();  // in use, not saved
+  ASSERT_TRUE(state.CalibrationLoaded);
+  EXPECT_EQ(state.CalibrationData[0][1].LevelOffset, 0.0);
+
+  ListenerSettings listener = card;
+  listener.thresholds = {std::array<double, 11>{5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 55},
+                         std::array<double, 11>{0, 0, 10, 10, 20, 20, 30, 30, 40, 40, 50}};
+  SimListener ear(listener, rig.host, rig.waveOut, rig.mixer, s.MixerAccess, rig.endpoint,
+                  state.UseEndpointVolume, [&](bool pressed) {
+                    QKeyEvent key(pressed ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Control,
+                                  pressed ? Qt::ControlModifier : Qt::NoModifier);
+                    QCoreApplication::sendEvent(&w.TestWindow(), &key);
+                  });
+  ear.Attach();
+  w.NewTest1Click();
+  ASSERT_TRUE(state.ResultsPresent);
+  double errorSum = 0;
+  int32_t measured = 0;
+  for (int e = 0; e < 2; ++e)
+    for (int slot = 0; slot < 11; ++slot) {
+      if (!FrequencyCheck(state.Settings, slot + 1)) continue;
+      const double error = state.CurrentAudiogram.Threshold[e][slot] - listener.thresholds[e][slot];
+      EXPECT_LE(std::abs(error), 3) << e << "/" << slot;
+      errorSum += error;
+      ++measured;
+    }
+  EXPECT_LE(std::abs(errorSum / measured), 1.5);
 }
 
 // The calibration that the settings load at the start is in use before anyone opens a menu: F4 and
