@@ -1,6 +1,7 @@
 #include "app/qt_host.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -135,12 +136,37 @@ int32_t ModalResultOf(QMessageBox& box, QAbstractButton* button) {
   }
 }
 
+QWidget* QtHost::BoxOwner() const {
+  // A box raised from a box belongs to that box.
+  if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible()) return modal;
+  QWidget* active = QApplication::activeWindow();
+  if (active && active->isVisible() && active->isEnabled()) return active;
+  if (parent_ && parent_->isVisible() && parent_->isEnabled()) return parent_;
+  // The main window is disabled while a secondary window is open: that window is the one in use.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->isEnabled() && w->isWindow() && (w->windowType() == Qt::Dialog || w->windowType() == Qt::Window) &&
+        w != parent_)
+      return w;
+  return parent_;
+}
+
 int32_t QtHost::Run(QMessageBox& box, QCheckBox* checkBox) {
+  QPointer<QWidget> owner = BoxOwner();
+  if (owner) {
+    // The box is the owner's: a transient of it, on top of it even when the owner stays on top
+    // of other windows, and enabled because its owner is.
+    Qt::WindowFlags flags = box.windowFlags();
+    if (owner->windowFlags() & Qt::WindowStaysOnTopHint) flags |= Qt::WindowStaysOnTopHint;
+    box.setParent(owner, flags);
+    box.setWindowModality(Qt::WindowModal);
+  }
   if (AnswerHook) return AnswerHook(box, checkBox);
-  if (parent_) box.setWindowModality(Qt::WindowModal);
   box.exec();
   // The window the box belonged to takes the keyboard again (its shortcuts need it active).
-  if (parent_ && parent_->isVisible()) parent_->activateWindow();
+  if (owner && owner->isVisible()) {
+    owner->raise();
+    owner->activateWindow();
+  }
   QAbstractButton* clicked = box.clickedButton();
   if (!clicked) {
     // Closed with Escape or the close box: the box's escape button, else Cancel.
@@ -152,7 +178,7 @@ int32_t QtHost::Run(QMessageBox& box, QCheckBox* checkBox) {
 int32_t QtHost::MessageBox(const std::string& text, const std::string& caption, MessageIcon icon,
                            uint32_t buttons, int32_t helpContext) {
   QMessageBox box(QtIcon(icon), CaptionFor(caption, icon), QString::fromStdString(text),
-                  QMessageBox::NoButton, parent_);
+                  QMessageBox::NoButton);
   AddButtons(box, buttons);
   if (helpContext > 0) {
     auto* help = new QPushButton(QStringLiteral("Hilfe"), &box);
@@ -167,7 +193,7 @@ int32_t QtHost::MessageBox(const std::string& text, const std::string& caption, 
 int32_t QtHost::CheckBoxMessageBox(const std::string& text, const std::string& caption, MessageIcon icon,
                                    uint32_t buttons, const std::string& checkBoxText, bool& checked) {
   QMessageBox box(QtIcon(icon), CaptionFor(caption, icon), QString::fromStdString(text),
-                  QMessageBox::NoButton, parent_);
+                  QMessageBox::NoButton);
   AddButtons(box, buttons);
   auto* check = new QCheckBox(QString::fromStdString(checkBoxText), &box);
   box.setCheckBox(check);

@@ -38,8 +38,13 @@ class QtHost : public Host {
                              uint32_t buttons, const std::string& checkBoxText, bool& checked) override;
   void OpenHelp(int32_t context) override;
 
-  // The window the message boxes belong to (they block only it, so the help window stays usable).
+  // The window a message box belongs to when no window of the program has the keyboard (the
+  // main window). A box belongs to the window whose action raised it: the one that has the
+  // keyboard as the box comes up. It stands on top of that window, blocks only it (so the help
+  // window stays usable) and gives the keyboard back to it when it closes.
   void SetDialogParent(QWidget* parent) { parent_ = parent; }
+  // The window the next box belongs to, as said above.
+  QWidget* BoxOwner() const;
   // Where help topics are shown.
   std::function<void(int32_t)> HelpHandler;
 

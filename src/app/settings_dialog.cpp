@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_window.h"
+#include "app/window_keys.h"
 #include "core/error.h"
 #include "platform/qt/qpainter_canvas.h"
 
@@ -180,6 +181,9 @@ void TfrmSettings::BuildPages() {
     x -= 88;
   }
   OK->setDefault(true);
+  // Return presses the focused button (Abbrechen discards, Hilfe helps), elsewhere OK; Escape
+  // is Abbrechen.
+  new WindowKeys(*this, OK, [this] { CancelClick(); });
 }
 
 void TfrmSettings::BuildTestProcedure() {

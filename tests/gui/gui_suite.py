@@ -1,0 +1,191 @@
+#!/usr/bin/python3
+"""The GUI suite: the real program on a virtual desktop with a window manager, worked with the
+keyboard and the mouse as a person would. One case per call:
+
+    gui_suite.py BUILD_DIR CASE      runs one case (exit 0 passed, 1 failed, 77 skipped)
+    gui_suite.py --list              names the cases
+
+A failed case leaves a picture of the screen and the program's log in its work folder and says
+where.
+"""
+
+import os
+import re
+import sys
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import sonavel_gui as g  # noqa: E402
+from sonavel_gui import check, key, wait_until  # noqa: E402
+
+MAIN = "Sonavel 2.1"
+SETTINGS = "Sonavel Settings"
+CASES = {}
+
+
+def case(f):
+    CASES[f.__name__] = f
+    return f
+
+
+def start(d, *args, **kw):
+    p = d.start_program("--no-splash", *args, **kw)
+    main = p.window(MAIN)
+    wait_until(lambda: g.active_window_name() == MAIN, 10, "the main window to take the keyboard")
+    return p, main
+
+
+def open_settings(p, main):
+    g.menu(p, main, "Datei", "Einstellungen")
+    st = p.window(SETTINGS)
+    wait_until(lambda: g.active_window_name() == SETTINGS, 5, "the settings window to take the keyboard")
+    return st
+
+
+def settings_field(st, index):
+    fields = [t for t in st.find_all("text") if t.is_showing()]
+    return fields[index]
+
+
+def focus_by_tab(window, target, limit=60):
+    """Tabs through the window until `target` has the keyboard."""
+    for _ in range(limit):
+        if target.is_focused():
+            return
+        key("Tab")
+    raise g.CaseFailure(f"Tab never reached {target!r}")
+
+
+# -----------------------------------------------------------------------------------------------
+
+HELP = "Sonavel - Hilfe"
+
+
+def help_topic(p):
+    """The title of the topic the help window shows (its entry in the topic list)."""
+    w = p.window(HELP)
+    lst = w.find("list")
+    selected = [i for i in lst.find_all("list item") if "selected" in i.states()]
+    return selected[0].name if selected else ""
+
+
+@case
+def settings_return_and_escape(d):
+    """Return presses the focused button of the settings window, else OK; Escape is Abbrechen."""
+    d.install_key()
+    p, main = start(d)
+
+    def edit_step(st, value):
+        step = settings_field(st, 2)  # "Pegelschritt"
+        step.click()
+        key("ctrl+a")
+        g.type_text(value)
+        return step
+
+    # Return on a focused "Abbrechen" discards the edit.
+    st = open_settings(p, main)
+    edit_step(st, "4")
+    focus_by_tab(st, st.find("push button", "Abbrechen"))
+    key("Return")
+    p.no_window(SETTINGS)
+    check(d.key_value("Level Steps (dB)") == '"3"', f"Abbrechen stored the edit: {d.key_value('Level Steps (dB)')}")
+
+    # Return on a focused "Hilfe" opens the page's help and stores nothing.
+    st = open_settings(p, main)
+    edit_step(st, "5")
+    focus_by_tab(st, st.find("push button", "Hilfe"))
+    key("Return")
+    p.window(HELP)
+    check(st.is_showing(), "Return on Hilfe closed the settings window")
+    check(d.key_value("Level Steps (dB)") == '"3"', "Return on Hilfe stored the settings")
+    g.close_window(g.exactly(HELP))
+    p.no_window(HELP)
+
+    # Escape is Abbrechen: the edit is gone, also from the window.
+    g.xdotool("windowactivate", "--sync", g.visible_windows(g.exactly(SETTINGS))[0])
+    key("Escape")
+    p.no_window(SETTINGS)
+    st = open_settings(p, main)
+    check(settings_field(st, 2).text() == "3", f"Escape kept the edit: {settings_field(st, 2).text()}")
+
+    # Return in a field is OK: stored.
+    edit_step(st, "2")
+    key("Return")
+    p.no_window(SETTINGS)
+    check(d.key_value("Level Steps (dB)") == '"2"', f"Return in a field did not store: {d.key_value('Level Steps (dB)')}")
+
+
+def box_of(p, owner_title, text_part):
+    """A message box that must belong to `owner_title`: on top of it, enabled, with the keyboard.
+    Return then closes it and the owner has the keyboard again."""
+    box = p.message_box(text_part)
+    check(box.is_enabled(), f"the box {text_part!r} is disabled")
+    wait_until(lambda: g.active_window_name() == box.name, 5, f"the box {text_part!r} to take the keyboard")
+    check(g.on_top_of(g.exactly(box.name), g.exactly(owner_title)),
+          f"the box {text_part!r} stands under {owner_title!r}")
+    key("Return")
+    wait_until(lambda: not box.is_showing(), 5, f"Return to close the box {text_part!r}")
+    wait_until(lambda: g.active_window_name() == owner_title, 5, f"{owner_title!r} to take the keyboard back")
+
+
+@case
+def boxes_belong_to_the_window_that_raised_them(d):
+    """A box from the settings window or the wizard stands on it, enabled, with the keyboard."""
+    d.install_key()
+    p, main = start(d)
+    st = open_settings(p, main)
+    st.find("page tab", "Hardware").click()
+    st.find("push button", "Windows Multimedia-Optionen").click()
+    box_of(p, SETTINGS, "pavucontrol")
+    key("Escape")
+    p.no_window(SETTINGS)
+
+    # The wizard: a known threshold it cannot play.
+    g.menu(p, main, "Kalibrierung", "Neue Kalibrierung nach Gehör")
+    question = p.message_box("Kompatibilität der Soundkarte")
+    question.find("push button", "Nein").click()
+    reference = p.message_box("Referenz benutzen")
+    reference.find("push button", "Ja").click()
+    wizard = p.window(re.compile("^Kalibrierung per Gehör"))
+    threshold = wizard.find("text")
+    threshold.click()
+    key("ctrl+a")
+    g.type_text("99")
+    wizard.find("push button", "Ein").click()
+    box_of(p, wizard.name, "Hörschwelle über 70 dB")
+    key("Escape")  # Abbrechen on the first page
+    p.no_window(re.compile("^Kalibrierung per Gehör"))
+
+
+def main(argv):
+    if len(argv) == 2 and argv[1] == "--list":
+        print("\n".join(CASES))
+        return 0
+    if len(argv) != 3 or argv[2] not in CASES:
+        print("usage: gui_suite.py BUILD_DIR CASE | --list", file=sys.stderr)
+        return 2
+    build, name = argv[1], argv[2]
+    d = g.Desktop(os.path.abspath(build), os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    keep = False
+    try:
+        d.start()
+        started = time.monotonic()
+        CASES[name](d)
+        print(f"{name}: passed in {time.monotonic() - started:.1f} s")
+        return 0
+    except g.Skip as e:
+        print(f"{name}: skipped: {e}")
+        return g.SKIP
+    except Exception:
+        keep = True
+        shot = d.screenshot("failure.png")
+        traceback.print_exc()
+        print(f"{name}: failed; the screen: {shot}; the program's log: {d.path('program.log')}")
+        return 1
+    finally:
+        d.stop(keep=keep)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
