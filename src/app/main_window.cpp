@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QDesktopServices>
@@ -689,6 +690,10 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   calibration_->CloseAll();
   results_->hide();
   if (!session_->Procedure().Running()) testWindow_->hide();
+  // Closing the main window ends the program whatever else is open (the settings window among
+  // them); only a running test's window waits for the end of its tone.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != this && w != testWindow_.get() && w->isVisible()) w->hide();
   event->accept();
 }
 

@@ -723,13 +723,11 @@ void TfrmSettings::UpdateDeviceChoices() {
 }
 
 void TfrmSettings::showEvent(QShowEvent* event) {
+  // The window's activation work runs when it is shown, not each time it is activated again: a
+  // colour, file or message dialog, the list's own popup or another program gives the keyboard
+  // back to it, and the colour list must keep the entry the user chose.
   QDialog::showEvent(event);
   FormActivate();
-}
-
-void TfrmSettings::changeEvent(QEvent* event) {
-  QDialog::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 
 void TfrmSettings::closeEvent(QCloseEvent* event) {

@@ -121,7 +121,6 @@ class TfrmSettings : public QDialog, private SettingsDialogView {
   void closeEvent(QCloseEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void reject() override { CancelClick(); }
 

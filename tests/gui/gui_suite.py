@@ -44,7 +44,7 @@ def open_settings(p, main):
 
 
 def settings_field(st, index):
-    fields = [t for t in st.find_all("text") if t.is_showing()]
+    fields = st.find_all("text")
     return fields[index]
 
 
@@ -156,6 +156,59 @@ def boxes_belong_to_the_window_that_raised_them(d):
     box_of(p, wizard.name, "Hörschwelle über 70 dB")
     key("Escape")  # Abbrechen on the first page
     p.no_window(re.compile("^Kalibrierung per Gehör"))
+
+
+def choose_colour(p, html):
+    """Qt's colour dialog: types the colour into its HTML field and takes it with OK."""
+    dialog = p.window(re.compile("^Farbe"))
+    wait_until(lambda: g.active_window_name() == dialog.name, 5, "the colour dialog to take the keyboard")
+    field = dialog.find("text", re.compile("HTML"), timeout=3) if dialog.find_all("text", re.compile("HTML")) \
+        else [t for t in dialog.find_all("text") if t.text().startswith("#")][0]
+    field.click()
+    key("ctrl+a")
+    g.type_text(html)
+    dialog.find("push button", "OK").click()
+    p.no_window(re.compile("^Farbe"))
+
+
+@case
+def colour_list_keeps_its_entry_after_the_colour_dialog(d):
+    """"Change..." recolours the chosen entry, also the second time, after the dialog closed."""
+    d.install_key()
+    p, main = start(d)
+    st = open_settings(p, main)
+    st.find("page tab", "Diagramm").click()
+    colours = st.find("combo box")
+    colours.click()  # the list opens
+    key("Down", "Down", "Return")
+    wait_until(lambda: colours.name == "Audiogramm Achsen & Gitter", 5, "the entry to be chosen")
+    change = st.find("push button", "Change...")
+    change.click()
+    choose_colour(p, "#ff0000")
+    wait_until(lambda: g.active_window_name() == SETTINGS, 5, "the settings window to take the keyboard back")
+    check(colours.name == "Audiogramm Achsen & Gitter", f"the list went back to {colours.name!r}")
+    change.click()
+    choose_colour(p, "#00ff00")
+    st.find("push button", "OK").click()
+    p.no_window(SETTINGS)
+    check(d.key_value("Colour Audiogram Axes & Grid") == "dword:0000ff00",
+          f"the axes got {d.key_value('Colour Audiogram Axes & Grid')}")
+    check(d.key_value("Colour Audiogram Reversals Left") == "dword:00800000",
+          f"the left trace got {d.key_value('Colour Audiogram Reversals Left')}")
+
+
+@case
+def closing_the_main_window_ends_the_program(d):
+    """Whatever is open (here the help and the settings window), closing the main window ends it."""
+    d.install_key()
+    p, main = start(d)
+    key("F1")
+    p.window(HELP)
+    g.xdotool("windowactivate", "--sync", str(g.window_id(g.exactly(MAIN))))
+    st = open_settings(p, main)
+    g.close_window(g.exactly(MAIN))
+    status = p.ended(10)
+    check(status == 0, f"the program ended with status {status}")
 
 
 def main(argv):

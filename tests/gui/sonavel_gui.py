@@ -340,12 +340,16 @@ class Acc:
             except Exception:
                 pass
 
-    def find_all(self, role=None, name=None):
+    def find_all(self, role=None, name=None, showing=True):
+        """The controls below this one of a role and name; only those on screen unless `showing`
+        is false (the controls of a page that is not shown are there too)."""
         out = []
         for a in self.walk():
             if a.obj is self.obj:
                 continue
             if role and a.role != role:
+                continue
+            if showing and not a.is_showing():
                 continue
             if name is not None:
                 if isinstance(name, re.Pattern):
@@ -356,8 +360,8 @@ class Acc:
             out.append(a)
         return out
 
-    def find(self, role=None, name=None, timeout=5.0):
-        return wait_until(lambda: next(iter(self.find_all(role, name)), None), timeout,
+    def find(self, role=None, name=None, timeout=5.0, showing=True):
+        return wait_until(lambda: next(iter(self.find_all(role, name, showing)), None), timeout,
                           f"a {role or 'control'} {name!r} in {self!r}")
 
     def states(self):
