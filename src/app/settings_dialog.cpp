@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -623,7 +624,14 @@ void TfrmSettings::FieldExit(BoundedField field) {
 }
 
 bool TfrmSettings::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut) {
+  // The bounds apply when the user leaves the field, not when its own context menu opens or
+  // another window (another program, a dialog) takes the keyboard for a while: the focus comes
+  // back to the field then.
+  const auto leavesField = [event] {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+  };
+  if (event->type() == QEvent::FocusOut && leavesField()) {
     if (watched == BeepTimeEdit) FieldExit(BoundedField::BeepTimeEdit);
     if (watched == PauseTimeEdit) FieldExit(BoundedField::PauseTimeEdit);
     if (watched == TestTimeEdit) FieldExit(BoundedField::TestTimeEdit);

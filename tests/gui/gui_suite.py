@@ -11,6 +11,7 @@ where.
 
 import os
 import re
+import subprocess
 import sys
 import time
 import traceback
@@ -209,6 +210,36 @@ def closing_the_main_window_ends_the_program(d):
     g.close_window(g.exactly(MAIN))
     status = p.ended(10)
     check(status == 0, f"the program ended with status {status}")
+
+
+@case
+def field_bounds_apply_when_the_field_is_left(d):
+    """A bounded field keeps what was typed while its context menu is open or another program
+    has the keyboard; leaving it with Tab applies the bounds; the key stores the bounded value."""
+    d.install_key()
+    p, main = start(d)
+    st = open_settings(p, main)
+    beep = settings_field(st, 0)  # "Signaldauer", 0 to 5 s
+    beep.click()
+    key("ctrl+a")
+    g.type_text("9")
+    beep.click(button=3)  # its context menu
+    time.sleep(0.5)  # Qt's own context menu of a field is not on the accessibility bus
+    key("Escape")
+    check(beep.text() == "9", f"the context menu applied the bounds: {beep.text()!r}")
+    # Another program takes the keyboard, then the user comes back.
+    other = subprocess.Popen(["xmessage", "-title", "other", "anderes Programm"], env={**d.env, "LANG": "C"})
+    d.procs.append(other)
+    g.xdotool("windowactivate", "--sync", str(wait_until(lambda: g.visible_windows("^other$"), 5, "the other program")[0]))
+    wait_until(lambda: g.active_window_name() != SETTINGS, 5, "the other program to take the keyboard")
+    check(beep.text() == "9", f"another program's focus applied the bounds: {beep.text()!r}")
+    g.xdotool("windowactivate", "--sync", str(g.window_id(g.exactly(SETTINGS))))
+    wait_until(lambda: beep.is_focused(), 5, "the field to have the keyboard again")
+    key("Tab")
+    wait_until(lambda: beep.text() == "5", 5, "Tab to apply the bounds")
+    key("Return")
+    p.no_window(SETTINGS)
+    check(d.key_value("Pulse Duration(s)") == '"5"', f"stored {d.key_value('Pulse Duration(s)')}")
 
 
 def main(argv):

@@ -33,6 +33,14 @@ def _run(args, check=True, **kw):
 
 
 def wait_until(predicate, timeout=10.0, what="the condition", interval=0.05):
+    t0 = time.monotonic()
+    try:
+        return _wait_until(predicate, timeout, what, interval)
+    finally:
+        if os.environ.get("GUI_TRACE"): print(f"  waited {time.monotonic()-t0:.2f} s for {what}", file=sys.stderr)
+
+
+def _wait_until(predicate, timeout, what, interval):
     """Polls `predicate` until it returns something true; fails the case after `timeout`."""
     deadline = time.monotonic() + timeout
     last_error = None
@@ -241,7 +249,10 @@ def type_text(text):
 
 
 def click_at(x, y, button=1):
-    xdotool("mousemove", "--sync", str(x), str(y))
+    # --sync waits for the pointer to arrive, and for ever when it is there already.
+    here = re.findall(r"[xy]:(\d+)", xdotool("getmouselocation"))
+    if [int(v) for v in here[:2]] != [x, y]:
+        xdotool("mousemove", "--sync", str(x), str(y))
     xdotool("click", str(button))
     time.sleep(0.2)
 
