@@ -1,6 +1,7 @@
 #include "settings/settings_rules.h"
 
 #include "core/regional.h"
+#include "core/utf8.h"
 #include "results/analysis.h"
 
 namespace sonavel {
@@ -145,7 +146,8 @@ std::vector<std::string> WaveOutListEntries(WaveOut& waveOut) {
     WaveOutCaps caps;
     if (waveOut.GetDevCaps(i, caps) != WaveOk) caps = {};
     // The list index is the device number: a device whose caps cannot be read keeps its place.
-    if (caps.Name.size() > 32) caps.Name.resize(32);
+    // 32 characters, not bytes: a German name must not lose half of an umlaut.
+    caps.Name = Utf8Prefix(caps.Name, 32);
     entries.push_back(WaveOutEntryText(caps));
   }
   return entries;

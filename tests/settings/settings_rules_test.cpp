@@ -196,10 +196,14 @@ TEST(SettingsLight, RedWhileAnyButtonIsDown) {
 
 TEST(SettingsDeviceLists, WaveEntriesAndMixerCheck) {
   SimHost host;
-  SimWaveOut waveOut(host, {{"A very long product name of a sound card", 0x0305}, {"USB", 0x10A0C}});
+  SimWaveOut waveOut(host, {{"A very long product name of a sound card", 0x0305},
+                            {"USB", 0x10A0C},
+                            {"Kopfhörer-Ausgang Büro Südflügel Gerät", 0x0100}});
+  // The names are cut to 32 characters, an umlaut counting as one.
   EXPECT_EQ(WaveOutListEntries(waveOut),
             (std::vector<std::string>{"A very long product name of a so Driver Version 3.5",
-                                      "USB Driver Version 10.12"}));
+                                      "USB Driver Version 10.12",
+                                      "Kopfhörer-Ausgang Büro Südflügel Driver Version 1.0"}));
   SimWaveOut none(host, {});
   EXPECT_TRUE(WaveOutListEntries(none).empty());
 
