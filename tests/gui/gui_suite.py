@@ -242,6 +242,27 @@ def field_bounds_apply_when_the_field_is_left(d):
     check(d.key_value("Pulse Duration(s)") == '"5"', f"stored {d.key_value('Pulse Duration(s)')}")
 
 
+@case
+def device_names_keep_their_umlauts(d):
+    """A sound server's output with a long German name: the settings list cuts it to 32
+    characters, never inside an umlaut. Runs on the private sound server of the audio tests."""
+    if not os.environ.get("PULSE_SERVER"):
+        raise g.Skip("needs the private sound server (tests/integration/with_pulse.sh)")
+    name = "Kopfhörer-Ausgang Büro Südflügel Gerät"  # 38 characters, 42 bytes
+    r = subprocess.run(["pactl", "load-module", "module-null-sink", "sink_name=sonavel_umlaut",
+                        f"sink_properties=\"device.description='{name}'\""], capture_output=True, text=True,
+                       env=d.env)
+    check(r.returncode == 0, f"pactl: {r.stderr}")
+    d.install_key()
+    p, main = start(d, audio="pulse")
+    st = open_settings(p, main)
+    st.find("page tab", "Hardware").click()
+    entries = [i.name for i in st.find_all("list item", showing=False)]
+    wanted = "Kopfhörer-Ausgang Büro Südflügel Driver Version "
+    check(any(e.startswith(wanted) for e in entries), f"no entry {wanted!r}...: {entries}")
+    check(not any("\ufffd" in e for e in entries), f"an entry lost a character: {entries}")
+
+
 def main(argv):
     if len(argv) == 2 and argv[1] == "--list":
         print("\n".join(CASES))
