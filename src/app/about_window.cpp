@@ -6,6 +6,7 @@
 
 #include "app/pictures.h"
 #include "app/version.h"
+#include "app/window_keys.h"
 
 namespace sonavel {
 
@@ -41,6 +42,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QWidget(parent, Qt::Dialog) {
 
   connect(ok_, &QPushButton::clicked, this, &QWidget::close);
   connect(help_, &QPushButton::clicked, this, [this] { emit HelpRequested(23); });
+  new WindowKeys(*this, ok_, [this] { close(); });
+  HelpKey(*this, [this] { emit HelpRequested(23); });
 }
 
 void TfrmAbout::hideEvent(QHideEvent* event) {

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QScreen>
 
+#include "app/window_keys.h"
+
 namespace sonavel {
 
 namespace {
@@ -126,15 +128,11 @@ TfrmBioCal::TfrmBioCal(const CalibrationWindowContext& context, const Calibratio
   connect(Next, &QPushButton::clicked, this, &TfrmBioCal::NextClick);
   connect(Previous, &QPushButton::clicked, this, &TfrmBioCal::PreviousClick);
   connect(HelpButton, &QPushButton::clicked, this, [this] { host_.OpenHelp(BioCalHelpContext); });
-}
-
-void TfrmBioCal::keyPressEvent(QKeyEvent* event) {
-  // Escape is the Previous button: it cancels on the first page and goes back on the others.
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    PreviousClick();
-    return;
-  }
-  QWidget::keyPressEvent(event);
+  // Escape is Previous: it cancels on the first page and goes back on the others. Enter in the
+  // threshold field restarts the tone and presses nothing else.
+  auto* keys = new WindowKeys(*this, Next, [this] { PreviousClick(); });
+  keys->KeepReturn(Threshold);
+  HelpKey(*this, [this] { host_.OpenHelp(BioCalHelpContext); });
 }
 
 void TfrmBioCal::Start(bool FreshCalibration) {

@@ -45,7 +45,6 @@ class TfrmBioCal : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void ShowPage();

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/window_keys.h"
+#include "calibration/bio_cal.h"
 #include "core/error.h"
 
 namespace sonavel {
@@ -73,21 +75,10 @@ TfrmCalibrationInfo::TfrmCalibrationInfo(Session& session)
   bind(Comment, &CalibrationHeader::Comment);
   connect(OKSave, &QPushButton::clicked, this, &TfrmCalibrationInfo::OKSaveClick);
   connect(Cancel, &QPushButton::clicked, this, &TfrmCalibrationInfo::CancelClick);
-}
-
-void TfrmCalibrationInfo::keyPressEvent(QKeyEvent* event) {
-  // Escape is Cancel, and closes the dialog in inspection too.
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    close();
-    return;
-  }
-  // Return in a field is the default button OK, as in any dialog.
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-      event->modifiers() == Qt::NoModifier) {
-    OKSave->click();
-    return;
-  }
-  QWidget::keyPressEvent(event);
+  // Escape is Cancel, and closes the dialog in inspection too; Return presses the focused
+  // button, in a field the default OK.
+  new WindowKeys(*this, OKSave, [this] { close(); });
+  HelpKey(*this, [this] { session_.HostRef.OpenHelp(BioCalHelpContext); });
 }
 
 void TfrmCalibrationInfo::ShowInfo() {

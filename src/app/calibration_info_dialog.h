@@ -42,7 +42,6 @@ class TfrmCalibrationInfo : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   Session& session_;

@@ -7,6 +7,8 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include "app/window_keys.h"
+
 namespace sonavel {
 
 namespace {
@@ -130,6 +132,10 @@ TfrmCompatibilityTest::TfrmCompatibilityTest(const CalibrationWindowContext& con
   connect(OnButton, &QPushButton::clicked, this, &TfrmCompatibilityTest::OnButtonClick);
   connect(HelpButton, &QPushButton::clicked, this, [this] { host_.OpenHelp(CompatibilityHelpContext); });
   connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+  // Escape closes the window as "Schließen" does; Enter in the level field applies the level.
+  auto* keys = new WindowKeys(*this, nullptr, [this] { close(); });
+  keys->KeepReturn(Threshold);
+  HelpKey(*this, [this] { host_.OpenHelp(CompatibilityHelpContext); });
 }
 
 void TfrmCompatibilityTest::ShowTest() {

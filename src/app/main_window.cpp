@@ -30,6 +30,7 @@
 #include "app/settings_dialog.h"
 #include "app/test_window.h"
 #include "app/version.h"
+#include "app/window_keys.h"
 #include "core/error.h"
 #include "files/file_naming.h"
 #include "platform/keyfile/key_file.h"
@@ -141,6 +142,7 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
       SessionWiring{wiring.devices, wiring.host, wiring.keyStore, wiring.regional, *testWindow_, *this});
   testWindow_->Attach(session_->State);
   testWindow_->AlsoListenTo(this);
+  HelpKey(*testWindow_, [this] { host_.OpenHelp(14); });
   session_->Procedure().SetObserver(this);
   followUp_ = std::make_unique<FollowUp>(*this);
   screenSaver_ = new ScreenSaverInhibitor(this);

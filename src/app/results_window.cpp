@@ -11,6 +11,7 @@
 
 #include "app/desktop_font.h"
 #include "app/printing.h"
+#include "app/window_keys.h"
 #include "core/error.h"
 #include "platform/qt/qpainter_canvas.h"
 #include "results/analysis.h"
@@ -118,6 +119,8 @@ TfrmResults::TfrmResults(const ResultsWindowWiring& w, QWidget* parent)
   connect(OK, &QPushButton::clicked, this, &TfrmResults::OKClick);
   connect(PrintButton, &QPushButton::clicked, this, &TfrmResults::PrintButtonClick);
   connect(HelpButton1, &QPushButton::clicked, this, &TfrmResults::HelpButton1Click);
+  new WindowKeys(*this, OK, [this] { if (OK->isEnabled()) OKClick(); });
+  HelpKey(*this, [this] { HelpButton1Click(); });
 
   // FormCreate: the German texts.
   setWindowTitle(QStringLiteral("Ergebnisse und Statistik"));

@@ -185,6 +185,7 @@ void TfrmSettings::BuildPages() {
   // Return presses the focused button (Abbrechen discards, Hilfe helps), elsewhere OK; Escape
   // is Abbrechen.
   new WindowKeys(*this, OK, [this] { CancelClick(); });
+  HelpKey(*this, [this] { SettingsHelpClick(); });
 }
 
 void TfrmSettings::BuildTestProcedure() {

@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "app/desktop_font.h"
+#include "app/window_keys.h"
 #include "hearingtest/response_button.h"
 #include "hearingtest/test_graph.h"
 #include "hearingtest/test_procedure.h"
@@ -154,6 +155,8 @@ TfrmTest::TfrmTest(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowSta
   Next->setObjectName(QStringLiteral("Next"));
   Next->setGeometry(335, 340, 92, 30);
   Next->setAutoDefault(false);
+  // Escape works the button, as Return on it does.
+  new WindowKeys(*this, nullptr, [this] { Next->click(); });
   connect(Next, &QPushButton::clicked, this, &TfrmTest::NextClick);
 
   FormCreate();
@@ -230,15 +233,6 @@ void TfrmTest::closeEvent(QCloseEvent* event) {
   // FormClose: the window hides, and the run hears the request at the end of the presentation.
   if (state_) RequestAbort(*state_);
   event->accept();
-}
-
-void TfrmTest::keyPressEvent(QKeyEvent* event) {
-  // Escape works the button.
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    Next->click();
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 bool TfrmTest::eventFilter(QObject* watched, QEvent* event) {

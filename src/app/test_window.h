@@ -92,7 +92,6 @@ class TfrmTest : public QWidget, public TestWindowView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

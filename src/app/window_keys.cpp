@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QWidget>
 
 namespace sonavel {
@@ -11,9 +12,29 @@ WindowKeys::WindowKeys(QWidget& window, QPushButton* defaultButton, std::functio
   window.installEventFilter(this);
 }
 
+void WindowKeys::KeepReturn(QWidget* widget) {
+  ownReturn_.push_back(widget);
+  widget->installEventFilter(this);
+}
+
+namespace {
+bool IsReturn(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter; }
+}  // namespace
+
 bool WindowKeys::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != &window_ || event->type() != QEvent::KeyPress) return false;
+  if (watched != &window_) {
+    // One of the widgets with a Return of their own: it handles it first, and what it passes on
+    // to the window must not press a button there.
+    if (event->type() == QEvent::KeyPress && IsReturn(*static_cast<QKeyEvent*>(event))) ownReturnPending_ = true;
+    if (event->type() == QEvent::KeyRelease) ownReturnPending_ = false;
+    return false;
+  }
+  if (event->type() != QEvent::KeyPress) return false;
   auto* key = static_cast<QKeyEvent*>(event);
+  if (ownReturnPending_ && IsReturn(*key)) {
+    ownReturnPending_ = false;
+    return true;
+  }
   const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
   if (modifiers != Qt::NoModifier) return false;
   if (key->key() == Qt::Key_Escape) {
@@ -21,11 +42,9 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event) {
     escape_();
     return true;
   }
-  if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+  if (!IsReturn(*key)) return false;
   QWidget* focus = QApplication::focusWidget();
   if (focus && focus->window() == &window_) {
-    for (const QPointer<QWidget>& own : ownReturn_)
-      if (own == focus) return true;
     if (auto* button = qobject_cast<QPushButton*>(focus); button && button->isEnabled()) {
       button->click();
       return true;
@@ -36,6 +55,12 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return false;
+}
+
+void HelpKey(QWidget& window, std::function<void()> open) {
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), &window);
+  f1->setContext(Qt::WindowShortcut);
+  QObject::connect(f1, &QShortcut::activated, &window, std::move(open));
 }
 
 }  // namespace sonavel

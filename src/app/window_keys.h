@@ -22,7 +22,7 @@ class WindowKeys : public QObject {
 
   // A widget that acts on Return itself (a field whose Enter has a meaning of its own): Return
   // there presses nothing else.
-  void KeepReturn(QWidget* widget) { ownReturn_.push_back(widget); }
+  void KeepReturn(QWidget* widget);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -32,6 +32,11 @@ class WindowKeys : public QObject {
   QPointer<QPushButton> default_;
   std::function<void()> escape_;
   std::vector<QPointer<QWidget>> ownReturn_;
+  // A Return that one of those widgets has just had: when it comes on to the window, it stops.
+  bool ownReturnPending_ = false;
 };
+
+// F1 in `window` (wherever its focus is) opens the window's own help topic: `open` says which.
+void HelpKey(QWidget& window, std::function<void()> open);
 
 }  // namespace sonavel

@@ -30,10 +30,15 @@ def case(f):
     return f
 
 
+# The main window's caption carries the names of the person tested once there are any.
+MAIN_RE = re.compile(r"^Sonavel 2\.1( - .*)?$")
+MAIN_X = "^Sonavel 2.1( - .*)?$"  # the same for xdotool
+
+
 def start(d, *args, **kw):
     p = d.start_program("--no-splash", *args, **kw)
-    main = p.window(MAIN)
-    wait_until(lambda: g.active_window_name() == MAIN, 10, "the main window to take the keyboard")
+    main = p.window(MAIN_RE)
+    wait_until(lambda: MAIN_RE.match(g.active_window_name()), 10, "the main window to take the keyboard")
     return p, main
 
 
@@ -205,9 +210,9 @@ def closing_the_main_window_ends_the_program(d):
     p, main = start(d)
     key("F1")
     p.window(HELP)
-    g.xdotool("windowactivate", "--sync", str(g.window_id(g.exactly(MAIN))))
+    activate(MAIN)
     st = open_settings(p, main)
-    g.close_window(g.exactly(MAIN))
+    g.close_window(MAIN_X)
     status = p.ended(10)
     check(status == 0, f"the program ended with status {status}")
 
@@ -263,6 +268,95 @@ def device_names_keep_their_umlauts(d):
     check(not any("\ufffd" in e for e in entries), f"an entry lost a character: {entries}")
 
 
+def topic_title(d, context):
+    text = open(os.path.join(d.source_dir, "help", "de", f"topic_{context:02d}.html"), encoding="utf-8").read()
+    return re.search(r"<title>(.*?)</title>", text).group(1)
+
+
+def f1_shows(d, p, context, where):
+    key("F1")
+    wanted = topic_title(d, context)
+    wait_until(lambda: help_topic(p) == wanted, 5, f"F1 in {where} to show {wanted!r}")
+    g.close_window(g.exactly(HELP))
+    p.no_window(HELP)
+
+
+def activate(title):
+    """Gives the keyboard to a window, as a click on its title bar does."""
+    if title == MAIN:
+        g.xdotool("windowactivate", "--sync", str(g.window_id(MAIN_X)))
+        wait_until(lambda: MAIN_RE.match(g.active_window_name()), 5, "the main window to take the keyboard")
+        return
+    g.xdotool("windowactivate", "--sync", str(g.window_id(g.exactly(title))))
+    wait_until(lambda: g.active_window_name() == title, 5, f"{title!r} to take the keyboard")
+
+
+def sample_audiogram(d):
+    aud = d.path("Muster.aud")
+    d.cli("simulate", "--out", aud, "--left", "10,10,15,15,20,25,30,40,45,55,60",
+          "--right", "5,5,10,10,15,20,25,35,40,50,55")
+    return aud
+
+
+@case
+def f1_opens_the_help_of_the_window_with_the_keyboard(d):
+    """F1 opens the topic of the window that has the keyboard: the main window's, the settings
+    page's, the results', the calibration windows' own."""
+    cal = os.path.join(d.source_dir, "tests", "data", "full-scale.cal")
+    d.install_key(values={"Reload Cal File": "dword:00000001", "Cal Filename": f'"{cal}"'})
+    p, main = start(d, sample_audiogram(d))
+    f1_shows(d, p, 1, "the main window")
+    activate(MAIN)
+
+    st = open_settings(p, main)
+    st.find("page tab", "Hardware").click()
+    f1_shows(d, p, 6, "the settings' Hardware page")
+    activate(SETTINGS)
+    st.find("page tab", "Diagramm").click()
+    f1_shows(d, p, 9, "the settings' Diagramm page")
+    activate(SETTINGS)
+    key("Escape")
+    p.no_window(SETTINGS)
+
+    activate(MAIN)
+    key("F8")
+    p.window("Ergebnisse und Statistik")
+    activate("Ergebnisse und Statistik")
+    f1_shows(d, p, 24, "the results window")
+    activate("Ergebnisse und Statistik")
+    key("Escape")
+    p.no_window("Ergebnisse und Statistik")
+
+    activate(MAIN)
+    key("ctrl+i")
+    p.window("Calibration Information")
+    activate("Calibration Information")
+    f1_shows(d, p, 11, "the calibration information")
+    activate("Calibration Information")
+    key("Escape")
+    p.no_window("Calibration Information")
+
+    activate(MAIN)
+    g.menu(p, main, "Kalibrierung", "Kompatibilitätstest")
+    p.message_box("KOPFHÖRER AB").find("push button", "OK").click()
+    p.window("Compatibility Test")
+    activate("Compatibility Test")
+    f1_shows(d, p, 26, "the compatibility test")
+    activate("Compatibility Test")
+    key("Escape")
+    p.no_window("Compatibility Test")
+
+    activate(MAIN)
+    key("F4")
+    p.message_box("Referenz benutzen").find("push button", "Nein").click()
+    wizard = p.window(re.compile("^Kalibrierung per Gehör"))
+    activate(wizard.name)
+    f1_shows(d, p, 11, "the wizard")
+    activate(wizard.name)
+    key("Escape")
+    p.no_window(re.compile("^Kalibrierung per Gehör"))
+
+
 def main(argv):
     if len(argv) == 2 and argv[1] == "--list":
         print("\n".join(CASES))
@@ -271,7 +365,7 @@ def main(argv):
         print("usage: gui_suite.py BUILD_DIR CASE | --list", file=sys.stderr)
         return 2
     build, name = argv[1], argv[2]
-    d = g.Desktop(os.path.abspath(build), os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    d = g.Desktop(os.path.abspath(build), os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
     keep = False
     try:
         d.start()
