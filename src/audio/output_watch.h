@@ -45,9 +45,13 @@ class OutputWatch {
   virtual void StopWatching() = 0;
 
   // Around the level changes the program makes itself (the mixer preparation, the levels of a
-  // slot): what the output and the streams report from BeginOwnChange until
-  // OwnChangeSettleSeconds after EndOwnChange becomes the new baseline. Brackets may nest. A
-  // change of the default output is never the program's own.
+  // slot): what the output reports from BeginOwnChange until OwnChangeSettleSeconds after
+  // EndOwnChange becomes the new baseline. Brackets may nest. A change of the default output is
+  // never the program's own, nor one of its stream (the program never sets its stream's volume;
+  // only where the server derives the stream's volume from the output's, a flat-volume sink,
+  // does the stream's follow the bracket too). A stream that reads anything but what it was
+  // opened with ends the run even right after the bracket: a stream volume the server restores
+  // from an earlier session would put the level off the calibration.
   virtual void BeginOwnChange() = 0;
   virtual void EndOwnChange() = 0;
 

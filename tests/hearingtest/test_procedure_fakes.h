@@ -74,6 +74,7 @@ class FakeSound : public TestSound {
   void CloseToneOutput() override {
     ++Closed;
     open_ = false;
+    playing_ = false;  // closing stops a tone that an ended wait left playing
   }
   bool PollResponse(ResponseSource source) override {
     Sources.push_back(source);

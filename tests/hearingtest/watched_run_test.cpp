@@ -178,12 +178,15 @@ TEST_F(WatchedRunTest, AChangeDuringARetestPassClearsOnlyItsSlot) {
 TEST_F(WatchedRunTest, TheRunsOwnLevelChangesNeverEndIt) {
   // Every slot sets the endpoint volume (the default output follows it at once), and the server
   // adjusts the output's volume again `delay` seconds later, as it does after a hardware
-  // card's mixer was set through ALSA.
+  // card's mixer was set through ALSA. The run never sets its stream's volume: a change there
+  // is somebody else's, also inside the settle time.
   struct Case {
     double delay;
+    bool stream;
     bool aborts;
   };
-  for (const Case c : {Case{0.0, false}, Case{0.25, false}, Case{0.35, true}}) {
+  for (const Case c :
+       {Case{0.0, false, false}, Case{0.25, false, false}, Case{0.35, false, true}, Case{0.1, true, true}}) {
     SetUp();
     host.Messages.clear();
     sound.Played.clear();
@@ -192,8 +195,8 @@ TEST_F(WatchedRunTest, TheRunsOwnLevelChangesNeverEndIt) {
       level += 0.1f;
       endpoint.SetMasterVolumeLevelScalar(level);
       const double adjusted = level - 0.01;
-      watch.At(host.Seconds() + c.delay, [adjusted](SimServer& s) {
-        s.outputs[2].levels.Volume = {adjusted, adjusted};
+      watch.At(host.Seconds() + c.delay, [adjusted, stream = c.stream](SimServer& s) {
+        (stream ? s.stream.Volume : s.outputs[2].levels.Volume) = {adjusted, adjusted};
       });
     };
     proc.NewTest1Click();

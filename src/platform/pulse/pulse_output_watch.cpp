@@ -40,6 +40,7 @@ PulseOutputWatch::Sink SinkOf(const pa_sink_info& i) {
     s.bluetooth = Equals(pa_proplist_gets(i.proplist, PA_PROP_DEVICE_BUS), "bluetooth") ||
                   (api && std::strncmp(api, "bluez", 5) == 0);
   }
+  s.flatVolume = (i.flags & PA_SINK_FLAT_VOLUME) != 0;
   s.levels.Volume = VolumeOf(i.volume);
   s.levels.Muted = i.mute != 0;
   if (i.active_port)
@@ -371,8 +372,9 @@ void PulseOutputWatch::OnSinkInput(const pa_sink_input_info& info, bool absorb) 
   if (!IsOwnStream(info)) return;
   const StreamLevels now{VolumeOf(info.volume), info.mute != 0, info.sink};
   const auto it = streams_.find(info.index);
-  if (it == streams_.end() || absorb) {
-    // A stream the wave output has just opened starts its own baseline.
+  if (it == streams_.end() || (absorb && watched_.flatVolume && now.Output == watched_.index)) {
+    // A stream the wave output has just opened starts its own baseline; on a flat-volume sink
+    // the run's own sink changes move the streams' volumes with it.
     streams_[info.index] = now;
     return;
   }

@@ -4,8 +4,9 @@
 // thing the event names and compares the answer with the baseline taken when watching started:
 // the watched sink's volume, mute and active port, the server's default sink, and the volume,
 // mute and sink of the program's own streams (the sink-inputs of this connection's client). Events
-// that arrive while the run changes levels itself, or within OwnChangeSettleSeconds after, move
-// the baseline instead. The comparison runs on the loop thread as the replies come in; Change()
+// about the sink that arrive while the run changes levels itself, or within
+// OwnChangeSettleSeconds after, move the baseline instead (on a flat-volume sink also those about
+// the streams, whose volume the server then derives from the sink's). The comparison runs on the loop thread as the replies come in; Change()
 // only reads its result, so a poll never waits for the server.
 #pragma once
 
@@ -43,6 +44,7 @@ class PulseOutputWatch : public OutputWatch {
     std::string name;
     std::string description;
     bool bluetooth = false;
+    bool flatVolume = false;  // the server derives its inputs' volumes from the sink's
     OutputLevels levels;
   };
 

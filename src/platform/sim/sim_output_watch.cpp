@@ -45,12 +45,11 @@ void SimOutputWatch::Judge(double at) {
     change_ = DefaultOutputChangeText(DescriptionOf(baseDefault_), DescriptionOf(server_.defaultOutput));
     return;
   }
-  if (Absorbed(at)) {
+  if (Absorbed(at))
     baseLevels_ = output->levels;
-    baseStream_ = server_.stream;
-    return;
-  }
-  change_ = OutputChangeText(output->description, baseLevels_, output->levels);
+  else
+    change_ = OutputChangeText(output->description, baseLevels_, output->levels);
+  // The run never sets its stream's volume: a change there is always somebody else's.
   if (change_.empty())
     change_ = StreamChangeText(DescriptionOf(baseStream_.Output), DescriptionOf(server_.stream.Output),
                                baseStream_, server_.stream);
