@@ -14,7 +14,7 @@ namespace {
 CalibrationWindowContext ContextOf(Session& s) {
   return {s.State,   s.MixerAccess.Controls, s.DeviceSet.endpointVolume,
           s.Output,  s.DeviceSet.waveOut,    s.HostRef,
-          s.Regional};
+          s.Regional, s.DeviceSet.outputWatch};
 }
 
 CalibrationHandOver HandOverOf(Session& s) {

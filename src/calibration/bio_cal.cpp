@@ -36,7 +36,7 @@ bool AskCompatibilityTestFirst(Host& host) {
 }
 
 BioCalWizard::BioCalWizard(const CalibrationWindowContext& context, const CalibrationHandOver& handOver)
-    : ctx_(context), handOver_(handOver), tone_(context.output, context.host) {}
+    : ctx_(context), handOver_(handOver), tone_(context.output, context.host, context.outputWatch) {}
 
 void BioCalWizard::Show(bool FreshCalibration) {
   const int32_t answer = ctx_.host.MessageBox(ReferenceAudiogramQuestion, "", MessageIcon::Confirmation,
@@ -46,6 +46,7 @@ void BioCalWizard::Show(bool FreshCalibration) {
 
 void BioCalWizard::Open(bool FreshCalibration, bool KnownThresholdMode) {
   tone_.Stop();
+  tone_.CheckOutputAgain();
   freshCalibration_ = FreshCalibration;
   knownThresholdMode_ = KnownThresholdMode;
   threshold_ = "0";

@@ -25,6 +25,12 @@ std::string SliderNotice(const TMixControl& control) {
 
 bool LoopedTone::Start(int32_t device, int32_t frequency, double level, ChannelGains gains) {
   Stop();
+  if (!CheckOutputBeforePlaying(watch_, device, host_, &acceptedBluetooth_)) return false;
+  return Play(device, frequency, level, gains);
+}
+
+bool LoopedTone::Play(int32_t device, int32_t frequency, double level, ChannelGains gains) {
+  Stop();
   buffer_ = ToneBuffer{};
   CreateSound(frequency, level, 1.0, 0.0, buffer_, true, gains.Left, gains.Right);
   int32_t r = output_.PreparePlay(device, buffer_, -1);
@@ -58,7 +64,7 @@ bool LoopedTone::Restart(int32_t frequency) {
   const int32_t device = device_;
   const double level = level_;
   const ChannelGains gains = gains_;
-  return Start(device, frequency, level, gains);
+  return Play(device, frequency, level, gains);
 }
 
 }  // namespace sonavel

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "audio/endpoint_volume.h"
+#include "audio/output_watch.h"
 #include "audio/tone_output.h"
 #include "audio/tone_synthesis.h"
 #include "core/host.h"
@@ -26,6 +27,7 @@ struct CalibrationWindowContext {
   WaveOut& waveOut;  // the device list, for the name of the active output device
   Host& host;
   const RegionalFormat& regional;
+  OutputWatch* outputWatch = nullptr;  // checks the output before a tone starts; nullptr: no check
 };
 
 // A vertical slider with its maximum at the bottom: the value grows as the thumb moves up, so
@@ -66,15 +68,21 @@ constexpr const char* ToneFailedText = "Der Testton lässt sich nicht abspielen:
 // repeated endlessly on the output device until stopped. Only one plays at a time.
 class LoopedTone {
  public:
-  LoopedTone(ToneOutput& output, Host& host) : output_(output), host_(host) {}
+  LoopedTone(ToneOutput& output, Host& host, OutputWatch* watch = nullptr)
+      : output_(output), host_(host), watch_(watch) {}
   ~LoopedTone() { Stop(); }
   LoopedTone(const LoopedTone&) = delete;
   LoopedTone& operator=(const LoopedTone&) = delete;
 
   // Makes the tone of `frequency` Hz at `level` dB relative to full scale and starts it on
   // `device`. A device that cannot be opened or take the buffer is reported through the host
-  // and leaves the tone off. True when the tone plays.
+  // and leaves the tone off. The output is checked first (CheckOutputBeforePlaying): a muted
+  // one leaves the tone off, a Bluetooth one is warned about until the user goes on past the
+  // warning once. True when the tone plays.
   bool Start(int32_t device, int32_t frequency, double level, ChannelGains gains);
+  // The next Start checks the output as the first did, the Bluetooth warning included (each
+  // showing of a calibration window).
+  void CheckOutputAgain() { acceptedBluetooth_.clear(); }
   // Stops the tone and closes the device; nothing happens while no tone plays. A device that
   // was opened again by someone else since (a test) is not this tone's any more and stays open.
   void Stop();
@@ -87,7 +95,11 @@ class LoopedTone {
 
  private:
   ToneOutput& output_;
+  bool Play(int32_t device, int32_t frequency, double level, ChannelGains gains);
+
   Host& host_;
+  OutputWatch* watch_;
+  std::string acceptedBluetooth_;
   ToneBuffer buffer_;
   bool playing_ = false;
   uint64_t generation_ = 0;  // the output's open that plays this tone

@@ -34,7 +34,7 @@ int32_t CompatibilityLevelOfText(const std::string& text, int32_t previous) {
 }
 
 CompatibilityTestRules::CompatibilityTestRules(const CalibrationWindowContext& context)
-    : ctx_(context), tone_(context.output, context.host) {
+    : ctx_(context), tone_(context.output, context.host, context.outputWatch) {
   // As laid out: the endpoint master runs 0..1000 and starts at full volume (position 0).
   master_.Maximum = 1000;
   master_.TickFrequency = 100;
@@ -43,6 +43,7 @@ CompatibilityTestRules::CompatibilityTestRules(const CalibrationWindowContext& c
 
 void CompatibilityTestRules::Show() {
   ctx_.host.MessageBox(CompatibilityWarningText, "", MessageIcon::Warning, ButtonOk);
+  tone_.CheckOutputAgain();
 
   WaveOutCaps caps;
   activeSoundcard_ = ActiveSoundcardPrefix;

@@ -73,8 +73,15 @@ bool TestProcedure::WaitForTone(ResponseSource source, bool& heard) {
     if (sound_.PollResponse(source)) heard = true;
     host_.ProcessMessages();
     host_.Sleep(PollMilliseconds);
+    if (OutputChanged()) return false;
     if (sound_.ToneDone()) return !sound_.Failed();
   }
+}
+
+bool TestProcedure::OutputChanged() {
+  if (!watch_ || !outputChange_.empty()) return !outputChange_.empty();
+  outputChange_ = watch_->Change();
+  return !outputChange_.empty();
 }
 
 void TestProcedure::DrawTraceTo(int32_t presentation, int32_t y) {
@@ -136,10 +143,15 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
   }
 
   // Output preparation.
-  sound_.PrepareSoundCard();
+  {
+    OwnChange own(watch_);
+    sound_.PrepareSoundCard();
+  }
   for (int32_t e = 0; e < EarCount; ++e)
     state_.CalibrationData[e][RepeatSlot] = state_.CalibrationData[e][Slot1000];
   bool deviceFailed = !sound_.OpenToneOutput(state_.Settings.WaveOutDevice);
+  outputChange_.clear();
+  if (watch_ && !deviceFailed) watch_->StartWatching(state_.Settings.WaveOutDevice);
   state_.Run.CurrentLevel = InternalLevel(in.LevelStart);
 
   bool stoppedQuietly = false;
@@ -172,7 +184,10 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
       graph.MoveTo(25, y0);
       graph.SetPenColour(TraceColour(state_.Settings.GraphColours, ear));
       state_.Run.TraceHistory[0] = y0;
-      sound_.SetOutputLevels(ear, s);
+      {
+        OwnChange own(watch_);
+        sound_.SetOutputLevels(ear, s);
+      }
 
       // Presentations until a reversal event ends the slot.
       bool slotEnded = false;
@@ -186,7 +201,8 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
         CreateSound(state_.FrequencyTable[s],
                     state_.Run.CurrentLevel - state_.CalibrationData[ear][s].LevelOffset, in.BeepTime,
                     in.PauseTime, buffer, true, state_.Run.LeftChannelGain, state_.Run.RightChannelGain);
-        if (!sound_.PlayToneBuffer(buffer)) {
+        // A change during a dialog or between slots ends the run before the next tone.
+        if (OutputChanged() || !sound_.PlayToneBuffer(buffer)) {
           deviceFailed = true;
         } else {
           if (observer_) observer_->PresentationStarted(ear, s, HearingLevel(state_.Run.CurrentLevel));
@@ -265,12 +281,15 @@ RunOutcome TestProcedure::RunTest(TestProperties AliasProps, bool AutoRetest) {
   }
 
   // End of the run.
+  if (watch_) watch_->StopWatching();
   sound_.CloseToneOutput();
   bool aborted = false;
   if (deviceFailed) {
-    // A device that fails ends the run like an abort, with the device's own message.
-    host_.MessageBox("Fehler bei der Tonausgabe: " + sound_.FailureText() + "\nTestprozedur unterbrochen!",
-                     "Sonavel", MessageIcon::Error, ButtonOk);
+    // A device that fails ends the run like an abort, with the device's own message; so does
+    // a change of the playback chain, with what changed.
+    const std::string why = !outputChange_.empty() ? outputChange_ + "\n" + OutputChangedText
+                                                   : "Fehler bei der Tonausgabe: " + sound_.FailureText();
+    host_.MessageBox(why + "\nTestprozedur unterbrochen!", "Sonavel", MessageIcon::Error, ButtonOk);
     state_.AbortRequested = true;
   }
   if (stoppedQuietly) {
@@ -317,6 +336,7 @@ void TestProcedure::NewTest1Click() {
     host_.MessageBox(read.error, "", MessageIcon::Error, ButtonOk);
     return;
   }
+  if (!CheckOutputBeforePlaying(watch_, state_.Settings.WaveOutDevice, host_)) return;
   if (suppressibleMessage_ &&
       suppressibleMessage_(InstructionsQuestionText, "Information", MessageIcon::Information,
                            ButtonYes | ButtonNo, CalibrateFirstText) == ResultYes)
@@ -335,10 +355,15 @@ void TestProcedure::NewTest1Click() {
   props.Retest = false;
   const RunOutcome outcome = RunTest(props, false);
   if (outcome == RunOutcome::Completed && state_.Settings.AutoRetest && !state_.AbortRequested)
-    Retest1Click();
+    RetestPasses(false);
 }
 
 void TestProcedure::Retest1Click() {
+  if (state_.Run.Active) return;
+  RetestPasses(true);
+}
+
+void TestProcedure::RetestPasses(bool checkOutput) {
   while (true) {
     TestProperties props;
     bool any = false;
@@ -352,6 +377,8 @@ void TestProcedure::Retest1Click() {
       }
     props.Retest = true;
     if (!any) return;
+    if (checkOutput && !CheckOutputBeforePlaying(watch_, state_.Settings.WaveOutDevice, host_)) return;
+    checkOutput = false;
     if (RunTest(props, true) != RunOutcome::Completed || state_.AbortRequested) return;
   }
 }

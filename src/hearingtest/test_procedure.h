@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "audio/output_watch.h"
 #include "core/host.h"
 #include "core/regional.h"
 #include "hearingtest/test_sound.h"
@@ -34,6 +35,9 @@ class TestProcedure {
   void SetSuppressibleMessage(SuppressibleMessageFunction f) { suppressibleMessage_ = std::move(f); }
   void SetObserver(RunObserver* observer) { observer_ = observer; }
   RunObserver* Observer() const { return observer_; }
+  // The watch over the playback chain: checked before a run and at every poll of a run; the
+  // run's own level changes are bracketed for it. nullptr: nothing is watched.
+  void SetOutputWatch(OutputWatch* watch) { watch_ = watch; }
 
   // One run over the flagged slots. AutoRetest marks a pass of the retest command: no
   // instruction prompt before it.
@@ -51,6 +55,9 @@ class TestProcedure {
   void WaitForRelease(ResponseSource source);
   bool WaitForTone(ResponseSource source, bool& heard);
   void DrawTraceTo(int32_t presentation, int32_t y);
+  // True once the watch has seen the playback chain change; the change is kept for the message.
+  bool OutputChanged();
+  void RetestPasses(bool checkOutput);
 
   AppState& state_;
   Host& host_;
@@ -60,6 +67,8 @@ class TestProcedure {
   const RegionalFormat& regional_;
   SuppressibleMessageFunction suppressibleMessage_;
   RunObserver* observer_ = nullptr;
+  OutputWatch* watch_ = nullptr;
+  std::string outputChange_;
 };
 
 // The test window's button and its close: both ask the running test to stop.
@@ -86,6 +95,8 @@ constexpr const char* CalibrateFirstText =
 constexpr const char* InstructionsQuestionText =
     "Soll eine Bedienungsanleitung für die Testperson angezeigt werden?";
 constexpr const char* CancelCaption = "Abbrechen";
+// Follows the watch's sentence when a change of the playback chain ends a run.
+constexpr const char* OutputChangedText = "Die laufende Messung ist damit ungültig.";
 
 // The title of the test window for an ear and frequency slot.
 std::string TestWindowTitle(int32_t ear, int32_t frequencySlot, int32_t frequency);

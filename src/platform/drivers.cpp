@@ -6,11 +6,13 @@
 #include "platform/alsa/alsa_mixer.h"
 #include "platform/alsa/alsa_wave_out.h"
 #include "platform/pulse/pulse_endpoint_volume.h"
+#include "platform/pulse/pulse_output_watch.h"
 #include "platform/pulse/pulse_wave_out.h"
 #include "platform/sdl/sdl_joystick.h"
 #include "platform/sim/sim_endpoint_volume.h"
 #include "platform/sim/sim_joystick.h"
 #include "platform/sim/sim_mixer.h"
+#include "platform/sim/sim_output_watch.h"
 #include "platform/sim/sim_wave_out.h"
 
 namespace sonavel {
@@ -55,7 +57,11 @@ PlatformDrivers MakeDrivers(Host& host, const DriverOptions& options) {
   if (choice == "sim") {
     d.audioSystem = "sim";
     d.waveOut = std::make_unique<SimWaveOut>(host);
-    d.endpointVolume = std::make_unique<SimEndpointVolume>();
+    auto endpoint = std::make_unique<SimEndpointVolume>();
+    // A quiet simulated server whose default output follows the endpoint volume.
+    d.outputWatch = std::make_unique<SimOutputWatch>(
+        host, std::vector<SimOutputWatch::Output>{{"Sonavel Simulated Output"}}, endpoint.get());
+    d.endpointVolume = std::move(endpoint);
     d.joystick = std::make_unique<SimJoystick>(host);
   } else {
     std::shared_ptr<PulseConnection> pulse;
@@ -76,6 +82,7 @@ PlatformDrivers MakeDrivers(Host& host, const DriverOptions& options) {
       d.waveOut = std::make_unique<PulseWaveOut>(pulse);
       d.useEndpointVolume = pulse->DefaultSinkAnswers();
       d.endpointVolume = std::make_unique<PulseEndpointVolume>(pulse);
+      d.outputWatch = std::make_unique<PulseOutputWatch>(pulse);
     } else {
       if (!d.waveOut) {
         d.audioSystem = "alsa";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "audio/endpoint_volume.h"
+#include "audio/output_watch.h"
 #include "audio/wave_out.h"
 #include "hearingtest/joystick.h"
 #include "mixer/mixer_device.h"
@@ -15,6 +16,9 @@ struct Devices {
   MixerDriver& mixer;
   EndpointVolume& endpointVolume;
   Joystick& joystick;
+  // The sound server's watch over the playback chain during a run; nullptr: nothing is watched
+  // (ALSA without a server, the simulator, most tests).
+  OutputWatch* outputWatch = nullptr;
 };
 
 }  // namespace sonavel

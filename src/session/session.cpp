@@ -18,6 +18,7 @@ Session::Session(const SessionWiring& w)
       Output(w.devices.waveOut),
       sound_(State, DeviceSet, MixerAccess.Controls, Output, w.testWindow),
       procedure_(State, w.host, sound_, w.testWindow, w.mainWindow, Regional) {
+  procedure_.SetOutputWatch(w.devices.outputWatch);
   procedure_.SetSuppressibleMessage([this](const std::string& text, const std::string& caption,
                                            MessageIcon icon, uint32_t buttons, const std::string& valueName) {
     return SuppressibleMessage(HostRef, Keys, text, caption, icon, buttons, valueName);

@@ -34,8 +34,18 @@ class FakeSound : public TestSound {
   int FailOpen = 0;              // 1: opening fails
   size_t FailPlayAt = SIZE_MAX;  // the presentation index whose submit fails
 
-  void PrepareSoundCard() override { ++Prepared; }
-  void SetOutputLevels(int32_t ear, int32_t slot) override { Levels.push_back({ear, slot}); }
+  // What the mixer preparation and the levels of a slot do to the rest of the chain (the sound
+  // server's volume, say).
+  std::function<void()> OnLevelChange;
+
+  void PrepareSoundCard() override {
+    ++Prepared;
+    if (OnLevelChange) OnLevelChange();
+  }
+  void SetOutputLevels(int32_t ear, int32_t slot) override {
+    Levels.push_back({ear, slot});
+    if (OnLevelChange) OnLevelChange();
+  }
   bool OpenToneOutput(int32_t device) override {
     OpenedDevice = device;
     if (FailOpen) failure_ = "Gerät nicht verfügbar";
@@ -64,6 +74,7 @@ class FakeSound : public TestSound {
   void CloseToneOutput() override {
     ++Closed;
     open_ = false;
+    playing_ = false;  // closing stops a tone that an ended wait left playing
   }
   bool PollResponse(ResponseSource source) override {
     Sources.push_back(source);

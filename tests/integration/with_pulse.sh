@@ -13,6 +13,8 @@ pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-target=
   -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
   >"$dir/daemon.log" 2>&1 &
 pid=$!
+# For a test that ends the server on purpose, as a crash would.
+export SONAVEL_PULSE_PID=$pid
 
 stop_daemon() {
   if kill -0 "$pid" 2>/dev/null; then

@@ -1,5 +1,6 @@
 #include "platform/pulse/pulse_connection.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -138,6 +139,44 @@ bool PulseConnection::DefaultSinkAnswers() {
       },
       &q);
   return WaitOperation(op, 2.0) && q.found;
+}
+
+pa_operation* PulseConnection::SubscribeToListeners() {
+  uint32_t mask = 0;
+  for (const Listener& l : listeners_) mask |= l.mask;
+  return pa_context_subscribe(context_, static_cast<pa_subscription_mask_t>(mask), nullptr, nullptr);
+}
+
+int32_t PulseConnection::Subscribe(pa_subscription_mask_t mask, EventListener listener) {
+  Lock lock(*this);
+  if (pa_context_get_state(context_) != PA_CONTEXT_READY) return 0;
+  const int32_t id = nextListener_++;
+  listeners_.push_back({id, mask, std::move(listener)});
+  pa_context_set_subscribe_callback(context_, &PulseConnection::OnEvent, this);
+  if (!WaitOperation(SubscribeToListeners(), 2.0)) {
+    listeners_.pop_back();
+    return 0;
+  }
+  return id;
+}
+
+void PulseConnection::Unsubscribe(int32_t id) {
+  Lock lock(*this);
+  const auto it = std::find_if(listeners_.begin(), listeners_.end(), [&](const Listener& l) { return l.id == id; });
+  if (it == listeners_.end()) return;
+  listeners_.erase(it);
+  if (pa_context_get_state(context_) != PA_CONTEXT_READY) return;
+  // Nothing waits for the narrower subscription: events nobody listens to are dropped anyway.
+  if (pa_operation* op = SubscribeToListeners()) pa_operation_unref(op);
+}
+
+void PulseConnection::OnEvent(pa_context*, pa_subscription_event_type_t type, uint32_t index, void* self) {
+  auto* c = static_cast<PulseConnection*>(self);
+  const uint32_t facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+  // A copy: a listener may subscribe or unsubscribe while it runs.
+  const std::vector<Listener> listeners = c->listeners_;
+  for (const Listener& l : listeners)
+    if (l.mask & (1u << facility)) l.listener(type, index);
 }
 
 }  // namespace sonavel

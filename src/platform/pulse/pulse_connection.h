@@ -54,8 +54,27 @@ class PulseConnection {
 
   std::string LastErrorText();
 
+  // The server's change events. `listener` runs on the loop thread with the lock held, for
+  // every event whose facility is in `mask`; the connection subscribes to the union of its
+  // listeners' masks. Subscribe takes the lock itself and returns an id for Unsubscribe, or 0
+  // when the server does not take the subscription in time.
+  using EventListener = std::function<void(pa_subscription_event_type_t type, uint32_t index)>;
+  int32_t Subscribe(pa_subscription_mask_t mask, EventListener listener);
+  void Unsubscribe(int32_t id);
+
  private:
   PulseConnection() = default;
+  static void OnEvent(pa_context* context, pa_subscription_event_type_t type, uint32_t index, void* self);
+  // With the lock held.
+  pa_operation* SubscribeToListeners();
+
+  struct Listener {
+    int32_t id;
+    pa_subscription_mask_t mask;
+    EventListener listener;
+  };
+  std::vector<Listener> listeners_;
+  int32_t nextListener_ = 1;
 
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
