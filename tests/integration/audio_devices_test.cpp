@@ -292,7 +292,7 @@ TEST_P(QuietTone, KeepsItsLevelAndShapeInFloatAndShowsTheRoundingIn16Bits) {
   const double levelError =
       20 * std::log10(q.amplitude * FloatSampleScale / (32767 * std::pow(10, level / 20)));
   std::printf(
-      "[ %s ] 1000 Hz at %.0f dBFS on the float sink: level error %+.4f dB, THD %.4f %% (harmonics 2..10), "
+      "[ %s ] 1000 Hz at %.0f dBFS on the float sink: level error %+.5f dB, THD %.3g %% (harmonics 2..10), "
       "largest difference from the %s frames %.3g counts\n",
       rig.name.c_str(), level, levelError, 100 * q.thd, asFloat ? "float" : "16-bit",
       largest * FloatSampleScale);
