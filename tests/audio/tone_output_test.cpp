@@ -264,6 +264,8 @@ TEST(ToneOutput, ADeviceThatTakesFloatIsGivenTheFloatFramesAndOtherwiseTheBytes)
     if (c.takesFloat) {
       ASSERT_EQ(wave.floatWrites.size(), 1u) << what;
       EXPECT_EQ(wave.floatWrites[0], rendered) << what;
+      // What the device made of them in 16 bits (the default conversion) is the buffer again.
+      EXPECT_EQ(wave.Submissions()[0].bytes, expected.Bytes()) << what;
     } else {
       EXPECT_TRUE(wave.floatWrites.empty()) << what;
       EXPECT_EQ(wave.Submissions()[0].bytes, expected.Bytes()) << what;
