@@ -228,6 +228,29 @@ TEST_P(AudioDevices, ALoopedBufferRepeatsEvery44100FramesUntilFinishPlay) {
 
 INSTANTIATE_TEST_SUITE_P(Drivers, AudioDevices, ::testing::Values("pulse", "alsa", "pulse16", "alsa16"));
 
+// Float goes to an ALSA PCM only where it takes float itself: behind alsa-lib's own conversion a
+// device of 16 bits would get the floats truncated, worse than the 16-bit buffer.
+TEST(AlsaFormat, FloatWhereThePcmHasItAnd16BitsWhereItEndsIn16Bits) {
+  struct Case {
+    const char* pcm;
+    bool preferFloat, takesFloat;
+  };
+  const Case cases[] = {
+      {"pulse", true, true},
+      {"sonavel_plug_pulse", true, true},
+      {"sonavel_16bit", true, false},
+      {"pulse", false, false},
+  };
+  for (const Case& c : cases) {
+    AlsaWaveOut wave;
+    wave.PreferFloat = c.preferFloat;
+    ASSERT_EQ(wave.OpenByName(c.pcm), WaveOk) << c.pcm << ": " << wave.LastError();
+    EXPECT_EQ(wave.TakesFloat(), c.takesFloat) << c.pcm << (c.preferFloat ? "" : " held to 16 bits");
+    wave.Close();
+    EXPECT_FALSE(wave.TakesFloat()) << c.pcm << " closed";
+  }
+}
+
 // --- near the threshold, on the float sink ------------------------------------------------------
 
 // Routes the streams of libpulse clients that name no sink (ALSA's "pulse" PCM) to `sink` while

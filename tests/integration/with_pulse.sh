@@ -2,13 +2,29 @@
 # Runs a command against a private PulseAudio daemon that has two null sinks and nothing else:
 # "sonavel_null" (44100 Hz, s16le, stereo; the default sink) and "sonavel_float" (the same in
 # float32le, for measuring what a 16-bit sink would round away); its own runtime folder and
-# socket, no idle exit.
+# socket, no idle exit. The private HOME's .asoundrc adds two ALSA PCMs behind alsa-lib's
+# format conversion ("plug"): one that ends in 16 bits only, as a sound card without float, and
+# one in front of the server's "pulse" PCM.
 # The daemon is started here and stopped by its pid when the command ends, however it ends.
 set -euo pipefail
 
 dir=$(mktemp -d "${TMPDIR:-/tmp}/sonavel-pulse.XXXXXX")
 export XDG_RUNTIME_DIR="$dir" HOME="$dir" PULSE_SERVER="unix:$dir/native" PULSE_COOKIE="$dir/cookie"
 export SONAVEL_TEST_SINK=sonavel_null SONAVEL_TEST_FLOAT_SINK=sonavel_float
+
+cat >"$dir/.asoundrc" <<'EOF'
+pcm.sonavel_16bit {
+  type plug
+  slave.pcm {
+    type linear
+    slave { pcm "null" format S16_LE }
+  }
+}
+pcm.sonavel_plug_pulse {
+  type plug
+  slave.pcm "pulse"
+}
+EOF
 
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
   -L "module-null-sink sink_name=sonavel_null rate=44100 format=s16le channels=2 sink_properties=device.description=Sonavel-Testausgang" \

@@ -86,6 +86,21 @@ int32_t AlsaWaveOut::Open(int32_t device) {
   return OpenByName(pcms_[static_cast<size_t>(device)].name);
 }
 
+bool AlsaWaveOut::OpenFloat(const std::string& name) {
+  if (snd_pcm_open(&pcm_, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK | SND_PCM_NO_AUTO_FORMAT) <
+      0) {
+    pcm_ = nullptr;
+    return false;
+  }
+  if (TakesFormat(pcm_, SND_PCM_FORMAT_FLOAT) &&
+      snd_pcm_set_params(pcm_, SND_PCM_FORMAT_FLOAT, SND_PCM_ACCESS_RW_INTERLEAVED, 2, 44100, 1,
+                         TargetLatencyUsec) >= 0)
+    return true;
+  snd_pcm_close(pcm_);
+  pcm_ = nullptr;
+  return false;
+}
+
 int32_t AlsaWaveOut::OpenByName(const std::string& name) {
   SilenceAlsaDiagnostics();
   std::unique_lock<std::mutex> lock(mutex_);
@@ -94,20 +109,20 @@ int32_t AlsaWaveOut::OpenByName(const std::string& name) {
     lastError_ = WaveResultText(WaveAllocated);
     return WaveAllocated;
   }
-  // Non-blocking, so that a device held by another program is an error and not a wait.
-  int err = snd_pcm_open(&pcm_, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
-  if (err < 0) {
-    pcm_ = nullptr;
-    lastError_ = "Das Ausgabegerät \"" + name + "\" lässt sich nicht öffnen: " + snd_strerror(err);
-    return err == -EBUSY ? WaveAllocated : (err == -ENOENT ? WaveBadDeviceId : WaveError);
-  }
-  float_ = PreferFloat && TakesFormat(pcm_, SND_PCM_FORMAT_FLOAT);
-  err = float_ ? snd_pcm_set_params(pcm_, SND_PCM_FORMAT_FLOAT, SND_PCM_ACCESS_RW_INTERLEAVED, 2, 44100, 1,
-                                    TargetLatencyUsec)
-               : -EINVAL;
-  if (err < 0) {
-    // A PCM that lists float but cannot set it up at this rate and latency plays 16 bits.
-    float_ = false;
+  // Float only where the PCM takes it itself: alsa-lib's own conversion from float for a device
+  // of 16 bits truncates instead of rounding, which would play worse than the 16-bit buffer. So
+  // the PCM is first opened without that conversion, and opened again as before if it has no
+  // float of its own or cannot set it up at this rate and latency.
+  float_ = PreferFloat && OpenFloat(name);
+  int err = 0;
+  if (!float_) {
+    // Non-blocking, so that a device held by another program is an error and not a wait.
+    err = snd_pcm_open(&pcm_, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (err < 0) {
+      pcm_ = nullptr;
+      lastError_ = "Das Ausgabegerät \"" + name + "\" lässt sich nicht öffnen: " + snd_strerror(err);
+      return err == -EBUSY ? WaveAllocated : (err == -ENOENT ? WaveBadDeviceId : WaveError);
+    }
     err = snd_pcm_set_params(pcm_, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 2, 44100, 1,
                              TargetLatencyUsec);
   }

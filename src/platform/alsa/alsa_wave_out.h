@@ -2,7 +2,8 @@
 // configuration lists ("default" first). A writer thread keeps the PCM fed at a low latency
 // with the submitted buffer (once or looped) and silence around it; a buffer is done when the
 // PCM's delay says its last frame has left the device. The PCM is fed 32-bit float samples when
-// its hardware parameters take them (the sound server's PCM, a plug device), else 16 bits.
+// it takes them itself (the sound server's PCM), else 16 bits as alsa-lib would otherwise
+// convert the floats for a 16-bit device by truncation.
 #pragma once
 
 #include <alsa/asoundlib.h>
@@ -59,6 +60,9 @@ class AlsaWaveOut : public WaveOut {
  private:
   void Run();
   void Fill(uint8_t* out, snd_pcm_uframes_t frames);
+  // Opens the PCM without alsa-lib's format conversion and sets it up for float; false (and no
+  // PCM open) when it has no float of its own. With the lock held.
+  bool OpenFloat(const std::string& name);
   // Takes frames in the PCM's format (converted before, outside the lock).
   int32_t Submit(std::vector<uint8_t>&& frames, uint32_t loops);
 
