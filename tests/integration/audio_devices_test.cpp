@@ -257,13 +257,6 @@ TEST(AlsaFormat, FloatWhereThePcmHasItAnd16BitsWhereItEndsIn16Bits) {
 
 // --- near the threshold, on the float sink ------------------------------------------------------
 
-// Routes the streams of libpulse clients that name no sink (ALSA's "pulse" PCM) to `sink` while
-// it lives: the client library reads PULSE_SINK when a connection is made.
-struct DefaultSinkOfNewClients {
-  explicit DefaultSinkOfNewClients(const std::string& sink) { setenv("PULSE_SINK", sink.c_str(), 1); }
-  ~DefaultSinkOfNewClients() { unsetenv("PULSE_SINK"); }
-};
-
 // A 1 kHz tone at -80 dBFS (1 s, ramps on) played through ToneOutput and a real driver to the
 // sink of float samples, which keeps whatever the stream carries: its level and distortion on
 // the full-amplitude half, measured with a filter at each harmonic of 1 kHz over 500 periods.
@@ -276,10 +269,17 @@ TEST_P(QuietTone, KeepsItsLevelAndShapeInFloatAndShowsTheRoundingIn16Bits) {
   test::MonitorRecorder recorder;
   ASSERT_TRUE(recorder.Start(sink + ".monitor", test::MonitorRecorder::Format::Float32));
   ASSERT_TRUE(recorder.WaitFrames(4410, 10)) << "parec records nothing";
-  DefaultSinkOfNewClients route(sink);
   Rig rig = MakeRig(GetParam());
   ASSERT_TRUE(rig.wave);
-  if (rig.pulse) rig.device = test::SinkDevice(*rig.pulse, sink);
+  // libpulse: the float sink by its number; ALSA: the PCM of the test's .asoundrc that plays there.
+  if (rig.pulse) {
+    rig.device = test::SinkDevice(*rig.pulse, sink);
+  } else {
+    rig.device = -1;
+    const auto pcms = AlsaPlaybackPcms();
+    for (size_t i = 0; i < pcms.size(); ++i)
+      if (pcms[i].name == "sonavel_pulse_float") rig.device = static_cast<int32_t>(i);
+  }
   ASSERT_NE(rig.device, -1);
 
   ToneOutput out(*rig.wave);

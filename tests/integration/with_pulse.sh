@@ -2,9 +2,9 @@
 # Runs a command against a private PulseAudio daemon that has two null sinks and nothing else:
 # "sonavel_null" (44100 Hz, s16le, stereo; the default sink) and "sonavel_float" (the same in
 # float32le, for measuring what a 16-bit sink would round away); its own runtime folder and
-# socket, no idle exit. The private HOME's .asoundrc adds two ALSA PCMs behind alsa-lib's
-# format conversion ("plug"): one that ends in 16 bits only, as a sound card without float, and
-# one in front of the server's "pulse" PCM.
+# socket, no idle exit. The private HOME's .asoundrc adds ALSA PCMs: two behind alsa-lib's format
+# conversion ("plug"), one that ends in 16 bits only, as a sound card without float, and one in
+# front of the server's "pulse" PCM; and a "pulse" PCM that plays to the float sink.
 # The daemon is started here and stopped by its pid when the command ends, however it ends.
 set -euo pipefail
 
@@ -23,6 +23,11 @@ pcm.sonavel_16bit {
 pcm.sonavel_plug_pulse {
   type plug
   slave.pcm "pulse"
+}
+pcm.sonavel_pulse_float {
+  type pulse
+  device sonavel_float
+  hint { show on description "Sonavel float test output" }
 }
 EOF
 
