@@ -1,5 +1,6 @@
 // The largest presentation the settings allow (5 s tone + 5 s pause, 441000 frames), synthesised
-// by CreateSound and, for comparison, by a plain loop that computes the same frames with std::sin.
+// by CreateSound and, for comparison, by a plain loop that computes the same frames with std::sin;
+// and the same presentation rendered as float frames, as a device that takes float is given it.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -25,6 +26,18 @@ void BM_CreateSound(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 441000);
 }
 BENCHMARK(BM_CreateSound)->Unit(benchmark::kMillisecond);
+
+void BM_RenderFloat(benchmark::State& state) {
+  sonavel::ToneBuffer buffer;
+  sonavel::CreateSound(1000, -20.0, Beep, Pause, buffer, true, 1, 0);
+  std::vector<float> samples;
+  for (auto _ : state) {
+    sonavel::RenderFloat(buffer, samples);
+    benchmark::DoNotOptimize(samples.data());
+  }
+  state.SetItemsProcessed(state.iterations() * 441000);
+}
+BENCHMARK(BM_RenderFloat)->Unit(benchmark::kMillisecond);
 
 // The same samples from the same formula, written into a pre-sized vector.
 void BM_ReferenceSineLoop(benchmark::State& state) {

@@ -37,17 +37,31 @@ int32_t ToneOutput::Open(int32_t device) {
 
 int32_t ToneOutput::OpenToneOutput(int32_t device) { return Open(device); }
 
+void ToneOutput::Fill(const ToneBuffer& buffer) {
+  header_.Data.assign(buffer.Data(), buffer.Data() + buffer.Size());
+  asFloat_ = open_ && driver_.TakesFloat();
+  if (asFloat_)
+    RenderFloat(buffer, header_.Samples);
+  else
+    header_.Samples.clear();
+}
+
+int32_t ToneOutput::Submit(uint32_t loops) {
+  const int32_t r = asFloat_ ? driver_.WriteFloat(header_.Samples.data(), header_.Samples.size() / 2, loops)
+                             : driver_.Write(header_.Data.data(), header_.Data.size(), loops);
+  written_ = r == WaveOk;
+  return Fail(r);
+}
+
 int32_t ToneOutput::PlayToneBuffer(const ToneBuffer& buffer) {
   if (!open_) {
     if (failure_.empty()) failure_ = WaveResultText(WaveInvalidHandle);
     return WaveInvalidHandle;
   }
-  header_.Data.assign(buffer.Data(), buffer.Data() + buffer.Size());
+  Fill(buffer);
   header_.Flags = WHDR_PREPARED;
   header_.Loops = 1;
-  const int32_t r = driver_.Write(header_.Data.data(), header_.Data.size(), 1);
-  written_ = r == WaveOk;
-  return Fail(r);
+  return Submit(1);
 }
 
 bool ToneOutput::ToneDone() {
@@ -79,7 +93,7 @@ void ToneOutput::CloseToneOutput() {
 
 int32_t ToneOutput::PreparePlay(int32_t DeviceID, const ToneBuffer& Memory, int32_t loops) {
   const int32_t r = Open(DeviceID);
-  header_.Data.assign(Memory.Data(), Memory.Data() + Memory.Size());
+  Fill(Memory);
   header_.Flags = (loops == 1 ? 0u : WHDR_BEGINLOOP | WHDR_ENDLOOP);
   header_.Loops = static_cast<uint32_t>(loops);
   if (r == WaveOk) header_.Flags |= WHDR_PREPARED;
@@ -91,10 +105,7 @@ int32_t ToneOutput::StartPlay() {
     if (failure_.empty()) failure_ = WaveResultText(WaveInvalidHandle);
     return WaveInvalidHandle;
   }
-  const uint32_t loops = (header_.Flags & WHDR_BEGINLOOP) ? header_.Loops : 1;
-  const int32_t r = driver_.Write(header_.Data.data(), header_.Data.size(), loops);
-  written_ = r == WaveOk;
-  return Fail(r);
+  return Submit((header_.Flags & WHDR_BEGINLOOP) ? header_.Loops : 1);
 }
 
 void ToneOutput::FinishPlay() {

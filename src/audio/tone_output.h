@@ -34,6 +34,9 @@ struct WaveFormat {
 
 struct WaveHeader {
   std::vector<uint8_t> Data;  // the device's own copy of the submitted bytes
+  // The same frames as float samples (RenderFloat), for a device that takes floats; empty for a
+  // device of 16 bits, which is given the bytes.
+  std::vector<float> Samples;
   uint32_t Flags = 0;
   uint32_t Loops = 0;
 };
@@ -73,12 +76,17 @@ class ToneOutput {
  private:
   int32_t Open(int32_t device);
   int32_t Fail(int32_t code);
+  // The header's frames for the open device: the buffer's bytes, and its float frames when the
+  // device takes them.
+  void Fill(const ToneBuffer& buffer);
+  int32_t Submit(uint32_t loops);
 
   WaveOut& driver_;
   WaveHeader header_;
   bool open_ = false;
   bool written_ = false;
   uint64_t generation_ = 0;
+  bool asFloat_ = false;  // the header's frames go to the device as floats
   std::string failure_;
 };
 

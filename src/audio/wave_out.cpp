@@ -1,5 +1,8 @@
 #include "audio/wave_out.h"
 
+#include <vector>
+
+#include "audio/tone_synthesis.h"
 #include "mixer/mixer_discovery.h"
 
 namespace sonavel {
@@ -12,6 +15,12 @@ WaveState PlayoutState(bool playedOut, double elapsedSeconds, double durationSec
   if (playedOut && elapsedSeconds >= durationSeconds) return WaveState::Done;
   if (elapsedSeconds > durationSeconds + PlayoutStallSeconds) return WaveState::Failed;
   return WaveState::Playing;
+}
+
+int32_t WaveOut::WriteFloat(const float* samples, size_t frames, uint32_t loops) {
+  std::vector<uint8_t> bytes(frames * BytesPerFrame);
+  SixteenBitFromFloat(samples, frames, bytes.data());
+  return Write(bytes.data(), bytes.size(), loops);
 }
 
 std::string WaveResultText(int32_t code) {

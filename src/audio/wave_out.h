@@ -1,6 +1,8 @@
 // The wave-output driver the core plays through: a device list, one open device at a time in
 // the one format of the program (44100 Hz, 16-bit, stereo PCM), a buffer submitted once or
-// looped, a done flag that is polled, reset and close. Every call returns a status.
+// looped, a done flag that is polled, reset and close. Every call returns a status. A device
+// that plays 32-bit float samples says so (TakesFloat) and then also takes the same frames as
+// floats, so that a tone near the threshold is not a few 16-bit counts.
 #pragma once
 
 #include <cstddef>
@@ -62,6 +64,13 @@ class WaveOut {
   // Submits `size` bytes of frames, played `loops` times in a row (0 counts as 1); the driver
   // keeps its own copy, so the caller may change its buffer at once.
   virtual int32_t Write(const uint8_t* data, size_t size, uint32_t loops) = 0;
+  // Whether the open device plays float frames at their precision; false for a device of 16
+  // bits (the default) and while none is open.
+  virtual bool TakesFloat() const { return false; }
+  // Submits `frames` frames of interleaved float samples (left, right; a 16-bit sample s is
+  // s / 32768), played `loops` times in a row (0 counts as 1); the driver keeps its own copy.
+  // The default rounds them to 16 bits (halves to even, saturating) and writes those.
+  virtual int32_t WriteFloat(const float* samples, size_t frames, uint32_t loops);
   // Polls the buffer last written.
   virtual WaveState Poll() = 0;
   // Stops at once; the device stays open.

@@ -256,5 +256,64 @@ TEST(ToneOutput, DeviceFailuresEndTheWait) {
   EXPECT_FALSE(p.out.Failed());
 }
 
+// A simulated device that takes float frames: it keeps what WriteFloat is given and plays it on
+// the host's clock as the default conversion to 16 bits gives it.
+class FloatSimWaveOut : public SimWaveOut {
+ public:
+  using SimWaveOut::SimWaveOut;
+  bool TakesFloat() const override { return IsOpen() && takesFloat; }
+  int32_t WriteFloat(const float* samples, size_t frames, uint32_t loops) override {
+    floatWrites.emplace_back(samples, samples + 2 * frames);
+    return WaveOut::WriteFloat(samples, frames, loops);
+  }
+  bool takesFloat = true;
+  std::vector<std::vector<float>> floatWrites;
+};
+
+TEST(ToneOutput, ADeviceThatTakesFloatIsGivenTheFloatFramesAndOtherwiseTheBytes) {
+  struct Case {
+    bool takesFloat, looped;
+  };
+  for (const Case c : {Case{true, false}, Case{true, true}, Case{false, false}, Case{false, true}}) {
+    const std::string what =
+        std::string(c.takesFloat ? "float" : "16-bit") + (c.looped ? ", looped" : ", once");
+    SimHost host;
+    FloatSimWaveOut wave(host);
+    wave.takesFloat = c.takesFloat;
+    ToneOutput out(wave);
+    ToneBuffer b;
+    CreateSound(1000, -80, 0.5, 0.1, b, true, 0, 1);
+    if (c.looped) {
+      ASSERT_EQ(out.PreparePlay(0, b, -1), WaveOk) << what;
+      b.Clear();  // the header keeps its own frames
+      ASSERT_EQ(out.StartPlay(), WaveOk) << what;
+    } else {
+      ASSERT_EQ(out.OpenToneOutput(0), WaveOk) << what;
+      ASSERT_EQ(out.PlayToneBuffer(b), WaveOk) << what;
+    }
+    ToneBuffer expected;
+    CreateSound(1000, -80, 0.5, 0.1, expected, true, 0, 1);
+    std::vector<float> rendered;
+    RenderFloat(expected, rendered);
+    ASSERT_EQ(wave.Submissions().size(), 1u) << what;
+    EXPECT_EQ(wave.Submissions()[0].loops, c.looped ? 0xFFFFFFFFu : 1u) << what;
+    EXPECT_EQ(out.Header().Data, expected.Bytes()) << what;  // the header's record stays the bytes
+    if (c.takesFloat) {
+      ASSERT_EQ(wave.floatWrites.size(), 1u) << what;
+      EXPECT_EQ(wave.floatWrites[0], rendered) << what;
+      // What the device made of them in 16 bits (the default conversion) is the buffer again.
+      EXPECT_EQ(wave.Submissions()[0].bytes, expected.Bytes()) << what;
+    } else {
+      EXPECT_TRUE(wave.floatWrites.empty()) << what;
+      EXPECT_EQ(wave.Submissions()[0].bytes, expected.Bytes()) << what;
+      EXPECT_TRUE(out.Header().Samples.empty()) << what;
+    }
+    // Either way the device plays the presentation's duration.
+    host.Sleep(c.looped ? 2000 : 600);
+    EXPECT_EQ(out.ToneDone(), !c.looped) << what;
+    out.CloseToneOutput();
+  }
+}
+
 }  // namespace
 }  // namespace sonavel

@@ -1,7 +1,9 @@
-// The real drivers against a private sound server with a null sink (run by with_pulse.sh): what
-// they play is recorded from the sink's monitor and checked for channel, frequency, level,
-// timing of the done flag, sample-exact looping and stopping; the endpoint volume and the ALSA
-// mixer on the "pulse" control device change the sink's volume as they should.
+// The real drivers against a private sound server with null sinks (run by with_pulse.sh): what
+// they play is recorded from a sink's monitor and checked for channel, frequency, level, the
+// samples of the buffer, timing of the done flag, sample-exact looping and stopping, each in
+// float and in 16 bits; a tone near the threshold is measured on the float sink for its level
+// and distortion; the endpoint volume and the ALSA mixer on the "pulse" control device change
+// the sink's volume as they should.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -52,21 +54,35 @@ std::shared_ptr<PulseConnection> Connect() {
   return c;
 }
 
-Rig PulseRig() {
-  Rig r{"pulse", Connect(), nullptr, WaveMapper};
-  if (r.pulse) r.wave = std::make_unique<PulseWaveOut>(r.pulse);
+// `preferFloat` false: the driver plays 16 bits, as on a device that takes nothing else.
+Rig PulseRig(bool preferFloat = true) {
+  Rig r{preferFloat ? "pulse" : "pulse16", Connect(), nullptr, WaveMapper};
+  if (r.pulse) {
+    auto wave = std::make_unique<PulseWaveOut>(r.pulse);
+    wave->PreferFloat = preferFloat;
+    r.wave = std::move(wave);
+  }
   return r;
 }
 
 // The ALSA driver on ALSA's "pulse" PCM, found in its device list like any other.
-Rig AlsaRig() {
-  Rig r{"alsa", nullptr, std::make_unique<AlsaWaveOut>(), -1};
+Rig AlsaRig(bool preferFloat = true) {
+  auto wave = std::make_unique<AlsaWaveOut>();
+  wave->PreferFloat = preferFloat;
+  Rig r{preferFloat ? "alsa" : "alsa16", nullptr, std::move(wave), -1};
   const auto pcms = AlsaPlaybackPcms();
   for (size_t i = 0; i < pcms.size(); ++i)
     if (pcms[i].name == "pulse") r.device = static_cast<int32_t>(i);
   EXPECT_GE(r.device, 0) << "ALSA lists no \"pulse\" PCM (libasound2-plugins)";
   return r;
 }
+
+Rig MakeRig(const std::string& name) {
+  if (name == "pulse" || name == "pulse16") return PulseRig(name == "pulse");
+  return AlsaRig(name == "alsa");
+}
+
+bool IsFloatRig(const Rig& rig) { return rig.name == "pulse" || rig.name == "alsa"; }
 
 ToneBuffer Tone(int32_t f, double level, double beep, double pause, int32_t ear, bool ramps = true) {
   ToneBuffer b;
@@ -93,13 +109,34 @@ void OpenAndWarmUp(ToneOutput& out, const Rig& rig) {
   ASSERT_GT(WaitDone(out, Clock::now(), 5), 0) << rig.name << ": " << out.FailureText();
 }
 
+// The largest difference in counts between the recording x[a, b) and the buffer's channel, at
+// the alignment that fits best within 50 ms of where the buffer's first audible sample meets the
+// recording's onset: a dropout elsewhere in the tone (a loaded machine) moves the tone but does not
+// change what the driver made of it.
+int LargestDifference(const std::vector<int16_t>& x, size_t a, size_t b, size_t onset,
+                      const ToneBuffer& buffer, int channel) {
+  size_t first = 0;
+  while (first < buffer.FrameCount() && buffer.Sample(first, channel) == 0) ++first;
+  const int64_t guess = static_cast<int64_t>(first) - static_cast<int64_t>(onset);  // buffer frame - x index
+  int best = 65536;
+  for (int64_t shift = -2205; shift <= 2205 && best > 0; ++shift) {
+    const int64_t from = static_cast<int64_t>(a) + guess + shift;
+    if (from < 0 || from + static_cast<int64_t>(b - a) > static_cast<int64_t>(buffer.FrameCount())) continue;
+    int worst = 0;
+    for (size_t n = a; n < b && worst < best; ++n)
+      worst = std::max(worst, std::abs(x[n] - buffer.Sample(static_cast<size_t>(from) + (n - a), channel)));
+    best = std::min(best, worst);
+  }
+  return best;
+}
+
 class AudioDevices : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     ASSERT_TRUE(keepAlive.ok);
     ASSERT_TRUE(recorder.Start(MonitorSource()));
     ASSERT_TRUE(recorder.WaitFrames(4410, 10)) << "parec records nothing";
-    rig = std::string(GetParam()) == "pulse" ? PulseRig() : AlsaRig();
+    rig = MakeRig(GetParam());
     ASSERT_TRUE(rig.wave);
   }
   KeepAlive keepAlive;
@@ -114,9 +151,11 @@ TEST_P(AudioDevices, TonesArriveOnTheirChannelAtTheirFrequencyAndLevel) {
     int32_t ear, f;
     double level;
   };
+  EXPECT_EQ(rig.wave->TakesFloat(), IsFloatRig(rig)) << rig.name;
   for (const Case c : {Case{0, 1000, -20}, Case{1, 4000, -40}, Case{0, 250, -60}}) {
     const size_t from = recorder.Frames();
-    ASSERT_EQ(out.PlayToneBuffer(Tone(c.f, c.level, 1, 0.2, c.ear)), WaveOk) << out.FailureText();
+    const ToneBuffer buffer = Tone(c.f, c.level, 1, 0.2, c.ear);
+    ASSERT_EQ(out.PlayToneBuffer(buffer), WaveOk) << out.FailureText();
     ASSERT_GT(WaitDone(out, Clock::now(), 5), 0) << out.FailureText();
     ASSERT_TRUE(recorder.WaitFrames(from + 2 * 44100, 10));
     const auto tone = recorder.Channel(c.ear);
@@ -135,6 +174,11 @@ TEST_P(AudioDevices, TonesArriveOnTheirChannelAtTheirFrequencyAndLevel) {
     EXPECT_NEAR(f, c.f, c.f * 0.001) << rig.name;
     EXPECT_NEAR(level, c.level, 0.2) << rig.name;
     EXPECT_LT(otherLevel, -90) << rig.name;
+    // Sample by sample over the same stretch: the 16 bits arrive as they are; the sink rounds the
+    // float samples itself, and a value within the float's precision of a half count may round
+    // the other way.
+    const int difference = LargestDifference(tone, a, b, onset, buffer, c.ear);
+    EXPECT_LE(difference, IsFloatRig(rig) ? 1 : 0) << rig.name << ": the recording is not the buffer";
   }
   out.CloseToneOutput();
 }
@@ -186,7 +230,111 @@ TEST_P(AudioDevices, ALoopedBufferRepeatsEvery44100FramesUntilFinishPlay) {
   EXPECT_EQ(loud, 0u) << rig.name << ": sound after FinishPlay";
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, AudioDevices, ::testing::Values("pulse", "alsa"));
+INSTANTIATE_TEST_SUITE_P(Drivers, AudioDevices, ::testing::Values("pulse", "alsa", "pulse16", "alsa16"));
+
+// Float goes to an ALSA PCM only where it takes float itself: behind alsa-lib's own conversion a
+// device of 16 bits would get the floats truncated, worse than the 16-bit buffer.
+TEST(AlsaFormat, FloatWhereThePcmHasItAnd16BitsWhereItEndsIn16Bits) {
+  struct Case {
+    const char* pcm;
+    bool preferFloat, takesFloat;
+  };
+  const Case cases[] = {
+      {"pulse", true, true},
+      {"sonavel_plug_pulse", true, true},
+      {"sonavel_16bit", true, false},
+      {"pulse", false, false},
+  };
+  for (const Case& c : cases) {
+    AlsaWaveOut wave;
+    wave.PreferFloat = c.preferFloat;
+    ASSERT_EQ(wave.OpenByName(c.pcm), WaveOk) << c.pcm << ": " << wave.LastError();
+    EXPECT_EQ(wave.TakesFloat(), c.takesFloat) << c.pcm << (c.preferFloat ? "" : " held to 16 bits");
+    wave.Close();
+    EXPECT_FALSE(wave.TakesFloat()) << c.pcm << " closed";
+  }
+}
+
+// --- near the threshold, on the float sink ------------------------------------------------------
+
+// A 1 kHz tone at -80 dBFS (1 s, ramps on) played through ToneOutput and a real driver to the
+// sink of float samples, which keeps whatever the stream carries: its level and distortion on
+// the full-amplitude half, measured with a filter at each harmonic of 1 kHz over 500 periods.
+class QuietTone : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(QuietTone, KeepsItsLevelAndShapeInFloatAndShowsTheRoundingIn16Bits) {
+  const std::string sink = test::FloatSink();
+  KeepAlive keepAlive(sink);
+  ASSERT_TRUE(keepAlive.ok) << "no float sink " << sink;
+  test::MonitorRecorder recorder;
+  ASSERT_TRUE(recorder.Start(sink + ".monitor", test::MonitorRecorder::Format::Float32));
+  ASSERT_TRUE(recorder.WaitFrames(4410, 10)) << "parec records nothing";
+  Rig rig = MakeRig(GetParam());
+  ASSERT_TRUE(rig.wave);
+  // libpulse: the float sink by its number; ALSA: the PCM of the test's .asoundrc that plays there.
+  if (rig.pulse) {
+    rig.device = test::SinkDevice(*rig.pulse, sink);
+  } else {
+    rig.device = -1;
+    const auto pcms = AlsaPlaybackPcms();
+    for (size_t i = 0; i < pcms.size(); ++i)
+      if (pcms[i].name == "sonavel_pulse_float") rig.device = static_cast<int32_t>(i);
+  }
+  ASSERT_NE(rig.device, -1);
+
+  ToneOutput out(*rig.wave);
+  OpenAndWarmUp(out, rig);
+  const bool asFloat = IsFloatRig(rig);
+  ASSERT_EQ(rig.wave->TakesFloat(), asFloat) << rig.name;
+  const double level = -80;
+  const ToneBuffer buffer = Tone(1000, level, 1, 0.2, 0);
+  const size_t from = recorder.Frames();
+  ASSERT_EQ(out.PlayToneBuffer(buffer), WaveOk) << out.FailureText();
+  ASSERT_GT(WaitDone(out, Clock::now(), 5), 0) << out.FailureText();
+  ASSERT_TRUE(recorder.WaitFrames(from + 2 * 44100, 10));
+  out.CloseToneOutput();
+
+  const std::vector<float> left = recorder.FloatChannel(0), right = recorder.FloatChannel(1);
+  // What the stream should carry: the float frames, or the 16-bit samples.
+  std::vector<float> expected;
+  if (asFloat) {
+    RenderFloat(buffer, expected);
+  } else {
+    expected.resize(2 * buffer.FrameCount());
+    FloatFromSixteenBit(buffer.Data(), buffer.FrameCount(), expected.data());
+  }
+  size_t first = 0;
+  while (first < buffer.FrameCount() && expected[2 * first] == 0) ++first;
+  const size_t onset = FirstNonZero(left, from);
+  ASSERT_GE(onset, from + first) << rig.name << ": no tone recorded";
+  const size_t start = onset - first;
+  ASSERT_LT(start + buffer.FrameCount(), left.size()) << rig.name;
+  double largest = 0;
+  for (size_t n = 0; n < buffer.FrameCount(); ++n)
+    largest = std::max(largest, std::abs(static_cast<double>(left[start + n]) - expected[2 * n]));
+  size_t otherChannel = 0;
+  for (size_t n = from; n < start + buffer.FrameCount(); ++n) otherChannel += right[n] != 0.0f;
+
+  const test::SineQuality q = test::MeasureSine(left, start + 11025, start + 33075, 1000);
+  const double levelError =
+      20 * std::log10(q.amplitude * FloatSampleScale / (32767 * std::pow(10, level / 20)));
+  std::printf(
+      "[ %s ] 1000 Hz at %.0f dBFS on the float sink: level error %+.5f dB, THD %.3g %% (harmonics 2..10), "
+      "largest difference from the %s frames %.3g counts\n",
+      rig.name.c_str(), level, levelError, 100 * q.thd, asFloat ? "float" : "16-bit",
+      largest * FloatSampleScale);
+  EXPECT_EQ(largest, 0.0) << rig.name << ": the sink did not get the stream's samples";
+  EXPECT_EQ(otherChannel, 0u) << rig.name << ": sound on the other channel";
+  if (asFloat) {
+    EXPECT_LE(std::abs(levelError), 0.05) << rig.name;
+    EXPECT_LE(q.thd, 0.01) << rig.name;
+  } else {
+    // A sine of 3.3 counts rounded to whole counts: several percent of distortion.
+    EXPECT_GT(q.thd, 0.02) << rig.name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, QuietTone, ::testing::Values("pulse", "alsa", "pulse16", "alsa16"));
 
 // --- endpoint volume and the ALSA mixer --------------------------------------------------------
 

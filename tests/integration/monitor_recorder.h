@@ -1,5 +1,6 @@
-// Records a sound server source (the null sink's monitor) with parec at a low latency, into
-// memory, from a reader thread. The recorder process is started and stopped by its pid.
+// Records a sound server source (a null sink's monitor) with parec at a low latency, into memory,
+// from a reader thread, as 16-bit or as float samples. The recorder process is started and
+// stopped by its pid.
 #pragma once
 
 #include <signal.h>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,9 +23,12 @@ namespace sonavel::test {
 
 class MonitorRecorder {
  public:
+  enum class Format { S16, Float32 };
+
   ~MonitorRecorder() { Stop(); }
 
-  bool Start(const std::string& source) {
+  bool Start(const std::string& source, Format format = Format::S16) {
+    frameBytes_ = format == Format::S16 ? 4 : 8;
     int fds[2];
     if (pipe(fds) != 0) return false;
     posix_spawn_file_actions_t actions;
@@ -32,7 +37,8 @@ class MonitorRecorder {
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addclose(&actions, fds[1]);
     const std::string device = "--device=" + source;
-    const char* argv[] = {"parec",        "--latency-msec=20", device.c_str(), "--format=s16le",
+    const char* sampleFormat = format == Format::S16 ? "--format=s16le" : "--format=float32le";
+    const char* argv[] = {"parec",        "--latency-msec=20", device.c_str(), sampleFormat,
                           "--rate=44100", "--channels=2",      "--raw",        nullptr};
     const int r = posix_spawnp(&pid_, "parec", &actions, nullptr, const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -69,7 +75,7 @@ class MonitorRecorder {
 
   size_t Frames() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return bytes_.size() / 4;
+    return bytes_.size() / frameBytes_;
   }
 
   // Waits until at least `frames` frames have arrived; false after `timeout` seconds.
@@ -82,7 +88,7 @@ class MonitorRecorder {
     return true;
   }
 
-  // One channel (0 = left) of the whole recording so far.
+  // One channel (0 = left) of the whole recording so far, of a 16-bit recording.
   std::vector<int16_t> Channel(int channel) const {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<int16_t> out(bytes_.size() / 4);
@@ -93,7 +99,17 @@ class MonitorRecorder {
     return out;
   }
 
+  // One channel of a float recording (little-endian, as the machine's floats).
+  std::vector<float> FloatChannel(int channel) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<float> out(bytes_.size() / 8);
+    for (size_t i = 0; i < out.size(); ++i)
+      std::memcpy(&out[i], bytes_.data() + i * 8 + static_cast<size_t>(channel) * 4, 4);
+    return out;
+  }
+
  private:
+  size_t frameBytes_ = 4;
   pid_t pid_ = -1;
   int fd_ = -1;
   std::thread reader_;

@@ -1,6 +1,7 @@
-// What the tests and benchmarks on the private sound server share: the monitor of the null sink,
-// a stream of silence that keeps the sink at a low latency, and the analysis of a recorded
-// channel (tones found as bursts of non-zero samples, their frequency and level).
+// What the tests and benchmarks on the private sound server share: the monitors of the null sinks
+// (16-bit and float), a stream of silence that keeps a sink at a low latency, and the analysis of
+// a recorded channel (tones found as bursts of non-zero samples, their frequency and level, the
+// harmonics of a sine).
 #pragma once
 
 #include <algorithm>
@@ -21,7 +22,24 @@ inline std::string MonitorSource() {
   return std::string(sink ? sink : "sonavel_null") + ".monitor";
 }
 
-inline size_t FirstNonZero(const std::vector<int16_t>& x, size_t from) {
+// The sink of 32-bit float samples, beside the 16-bit one.
+inline std::string FloatSink() {
+  const char* sink = std::getenv("SONAVEL_TEST_FLOAT_SINK");
+  return sink ? sink : "sonavel_float";
+}
+
+// The wave-output device number of the libpulse driver for the sink `name`, or -1.
+inline int32_t SinkDevice(PulseConnection& c, const std::string& name) {
+  std::vector<PulseSink> sinks;
+  std::string error;
+  if (!c.Sinks(sinks, error)) return -1;
+  for (size_t i = 0; i < sinks.size(); ++i)
+    if (sinks[i].name == name) return static_cast<int32_t>(i);
+  return -1;
+}
+
+template <typename Sample>
+size_t FirstNonZero(const std::vector<Sample>& x, size_t from) {
   for (size_t i = from; i < x.size(); ++i)
     if (x[i] != 0) return i;
   return x.size();
@@ -48,6 +66,36 @@ inline double LevelDb(const std::vector<int16_t>& x, size_t a, size_t b) {
   for (size_t i = a; i < b; ++i) sum += static_cast<double>(x[i]) * x[i];
   const double rms = std::sqrt(sum / static_cast<double>(b - a));
   return rms == 0 ? -400 : 20 * std::log10(rms * std::sqrt(2.0) / 32767.0);
+}
+
+// The amplitude of the component of frequency `f` in x[a, b), by projection on its sine and
+// cosine (a Goertzel filter): exact for every harmonic when [a, b) is a whole number of periods.
+template <typename Sample>
+double Amplitude(const std::vector<Sample>& x, size_t a, size_t b, double f) {
+  double c = 0, s = 0;
+  const double w = 2 * 3.14159265358979323846 * f / 44100.0;
+  for (size_t n = a; n < b; ++n) {
+    const double phase = w * static_cast<double>(n - a);
+    c += static_cast<double>(x[n]) * std::cos(phase);
+    s += static_cast<double>(x[n]) * std::sin(phase);
+  }
+  return 2 * std::hypot(c, s) / static_cast<double>(b - a);
+}
+
+// A sine of frequency `f` in x[a, b): its amplitude and its total harmonic distortion (harmonics
+// 2 to 10, relative to the fundamental).
+struct SineQuality {
+  double amplitude = 0;
+  double thd = 0;
+};
+template <typename Sample>
+SineQuality MeasureSine(const std::vector<Sample>& x, size_t a, size_t b, double f) {
+  SineQuality q;
+  q.amplitude = Amplitude(x, a, b, f);
+  double harmonics = 0;
+  for (int k = 2; k <= 10; ++k) harmonics += std::pow(Amplitude(x, a, b, k * f), 2);
+  q.thd = q.amplitude > 0 ? std::sqrt(harmonics) / q.amplitude : 0;
+  return q;
 }
 
 // A tone in a recording: from its first to its last non-zero sample (end exclusive).
@@ -89,12 +137,14 @@ inline std::vector<Burst> Bursts(const std::vector<int16_t>& left, const std::ve
 // playing, the sink and its monitor never fall back to the idle sink's long latency, also not
 // between the closing of one device and the opening of the next. Mixing zeros changes no sample.
 struct KeepAlive {
-  KeepAlive() {
+  // On the default sink, or on the sink named.
+  explicit KeepAlive(const std::string& sink = "") {
     std::string error;
     connection = PulseConnection::Connect(error);
     if (connection) {
       wave = std::make_unique<PulseWaveOut>(connection);
-      ok = wave->Open(WaveMapper) == WaveOk;
+      const int32_t device = sink.empty() ? WaveMapper : SinkDevice(*connection, sink);
+      ok = (sink.empty() || device >= 0) && wave->Open(device) == WaveOk;
     }
   }
   ~KeepAlive() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "audio/tone_synthesis.h"
 #include "core/utf8.h"
 #include "platform/pulse/pulse_connection.h"
 
@@ -14,6 +15,16 @@ constexpr snd_pcm_uframes_t ChunkFrames = 441;  // 10 ms
 
 namespace {
 void Quiet(const char*, int, const char*, int, const char*, ...) {}
+
+// Whether the PCM's hardware parameters take `format` with interleaved stereo access.
+bool TakesFormat(snd_pcm_t* pcm, snd_pcm_format_t format) {
+  snd_pcm_hw_params_t* hw = nullptr;
+  snd_pcm_hw_params_alloca(&hw);
+  return snd_pcm_hw_params_any(pcm, hw) >= 0 &&
+         snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED) >= 0 &&
+         snd_pcm_hw_params_set_channels(pcm, hw, 2) >= 0 &&
+         snd_pcm_hw_params_test_format(pcm, hw, format) >= 0;
+}
 }  // namespace
 
 void SilenceAlsaDiagnostics() { snd_lib_error_set_handler(&Quiet); }
@@ -75,6 +86,21 @@ int32_t AlsaWaveOut::Open(int32_t device) {
   return OpenByName(pcms_[static_cast<size_t>(device)].name);
 }
 
+bool AlsaWaveOut::OpenFloat(const std::string& name) {
+  if (snd_pcm_open(&pcm_, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK | SND_PCM_NO_AUTO_FORMAT) <
+      0) {
+    pcm_ = nullptr;
+    return false;
+  }
+  if (TakesFormat(pcm_, SND_PCM_FORMAT_FLOAT) &&
+      snd_pcm_set_params(pcm_, SND_PCM_FORMAT_FLOAT, SND_PCM_ACCESS_RW_INTERLEAVED, 2, 44100, 1,
+                         TargetLatencyUsec) >= 0)
+    return true;
+  snd_pcm_close(pcm_);
+  pcm_ = nullptr;
+  return false;
+}
+
 int32_t AlsaWaveOut::OpenByName(const std::string& name) {
   SilenceAlsaDiagnostics();
   std::unique_lock<std::mutex> lock(mutex_);
@@ -83,15 +109,24 @@ int32_t AlsaWaveOut::OpenByName(const std::string& name) {
     lastError_ = WaveResultText(WaveAllocated);
     return WaveAllocated;
   }
-  // Non-blocking, so that a device held by another program is an error and not a wait.
-  int err = snd_pcm_open(&pcm_, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
-  if (err < 0) {
-    pcm_ = nullptr;
-    lastError_ = "Das Ausgabegerät \"" + name + "\" lässt sich nicht öffnen: " + snd_strerror(err);
-    return err == -EBUSY ? WaveAllocated : (err == -ENOENT ? WaveBadDeviceId : WaveError);
+  // Float only where the PCM takes it itself: alsa-lib's own conversion from float for a device
+  // of 16 bits truncates instead of rounding, which would play worse than the 16-bit buffer. So
+  // the PCM is first opened without that conversion, and opened again as before if it has no
+  // float of its own or cannot set it up at this rate and latency.
+  float_ = PreferFloat && OpenFloat(name);
+  int err = 0;
+  if (!float_) {
+    // Non-blocking, so that a device held by another program is an error and not a wait.
+    err = snd_pcm_open(&pcm_, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (err < 0) {
+      pcm_ = nullptr;
+      lastError_ = "Das Ausgabegerät \"" + name + "\" lässt sich nicht öffnen: " + snd_strerror(err);
+      return err == -EBUSY ? WaveAllocated : (err == -ENOENT ? WaveBadDeviceId : WaveError);
+    }
+    err = snd_pcm_set_params(pcm_, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 2, 44100, 1,
+                             TargetLatencyUsec);
   }
-  err = snd_pcm_set_params(pcm_, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 2, 44100, 1,
-                           TargetLatencyUsec);
+  frameBytes_ = float_ ? 8 : 4;
   if (err < 0) {
     lastError_ =
         "Das Ausgabegerät \"" + name + "\" nimmt 44100 Hz, 16 Bit, Stereo nicht an: " + snd_strerror(err);
@@ -108,21 +143,21 @@ int32_t AlsaWaveOut::OpenByName(const std::string& name) {
 }
 
 void AlsaWaveOut::Fill(uint8_t* out, snd_pcm_uframes_t frames) {
-  std::memset(out, 0, frames * 4);
+  std::memset(out, 0, frames * frameBytes_);
   if (!playing_ || written_ >= bufferEnd_ || buffer_.empty()) return;
-  const uint64_t total = buffer_.size() / 4;
+  const uint64_t total = buffer_.size() / frameBytes_;
   const uint64_t from = written_ - bufferStart_;
   const uint64_t count = std::min<uint64_t>(frames, bufferEnd_ - written_);
   for (uint64_t i = 0; i < count;) {
     const uint64_t at = (from + i) % total;  // loops wrap sample-exactly
     const uint64_t run = std::min<uint64_t>(count - i, total - at);
-    std::memcpy(out + i * 4, buffer_.data() + at * 4, run * 4);
+    std::memcpy(out + i * frameBytes_, buffer_.data() + at * frameBytes_, run * frameBytes_);
     i += run;
   }
 }
 
 void AlsaWaveOut::Run() {
-  std::vector<uint8_t> chunk(ChunkFrames * 4);
+  std::vector<uint8_t> chunk(ChunkFrames * frameBytes_);
   while (!stop_) {
     const int ready = snd_pcm_wait(pcm_, 20);
     std::unique_lock<std::mutex> lock(mutex_);
@@ -177,7 +212,38 @@ void AlsaWaveOut::Run() {
   }
 }
 
+bool AlsaWaveOut::TakesFloat() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return pcm_ && float_;
+}
+
 int32_t AlsaWaveOut::Write(const uint8_t* data, size_t size, uint32_t loops) {
+  const size_t frames = size / 4;
+  std::vector<uint8_t> converted;
+  if (TakesFloat()) {
+    std::vector<float> samples(2 * frames);
+    FloatFromSixteenBit(data, frames, samples.data());
+    converted.resize(frames * 8);
+    std::memcpy(converted.data(), samples.data(), converted.size());
+  } else {
+    converted.assign(data, data + frames * 4);
+  }
+  return Submit(std::move(converted), loops);
+}
+
+int32_t AlsaWaveOut::WriteFloat(const float* samples, size_t frames, uint32_t loops) {
+  std::vector<uint8_t> converted;
+  if (TakesFloat()) {
+    converted.resize(frames * 8);
+    std::memcpy(converted.data(), samples, converted.size());
+  } else {
+    converted.resize(frames * 4);
+    SixteenBitFromFloat(samples, frames, converted.data());
+  }
+  return Submit(std::move(converted), loops);
+}
+
+int32_t AlsaWaveOut::Submit(std::vector<uint8_t>&& frames, uint32_t loops) {
   std::lock_guard<std::mutex> lock(mutex_);
   lastError_.clear();
   if (!pcm_) {
@@ -189,9 +255,9 @@ int32_t AlsaWaveOut::Write(const uint8_t* data, size_t size, uint32_t loops) {
     lastError_ = WaveResultText(WaveStillPlaying);
     return WaveStillPlaying;
   }
-  buffer_.assign(data, data + (size - size % 4));
+  buffer_ = std::move(frames);
   bufferStart_ = written_;
-  bufferEnd_ = written_ + static_cast<uint64_t>(buffer_.size() / 4) * (loops == 0 ? 1 : loops);
+  bufferEnd_ = written_ + static_cast<uint64_t>(buffer_.size() / frameBytes_) * (loops == 0 ? 1 : loops);
   duration_ = static_cast<double>(bufferEnd_ - bufferStart_) / 44100.0;
   submitted_ = std::chrono::steady_clock::now();
   playing_ = true;

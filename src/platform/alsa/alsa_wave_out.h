@@ -1,7 +1,9 @@
 // Wave output through alsa-lib when no sound server answers: the playback PCMs that the
 // configuration lists ("default" first). A writer thread keeps the PCM fed at a low latency
 // with the submitted buffer (once or looped) and silence around it; a buffer is done when the
-// PCM's delay says its last frame has left the device.
+// PCM's delay says its last frame has left the device. The PCM is fed 32-bit float samples when
+// it takes them itself (the sound server's PCM), else 16 bits as alsa-lib would otherwise
+// convert the floats for a 16-bit device by truncation.
 #pragma once
 
 #include <alsa/asoundlib.h>
@@ -43,6 +45,8 @@ class AlsaWaveOut : public WaveOut {
   // Opens a PCM by its ALSA name (for tests and tools).
   int32_t OpenByName(const std::string& name);
   int32_t Write(const uint8_t* data, size_t size, uint32_t loops) override;
+  bool TakesFloat() const override;
+  int32_t WriteFloat(const float* samples, size_t frames, uint32_t loops) override;
   WaveState Poll() override;
   int32_t Reset() override;
   int32_t Close() override;
@@ -50,9 +54,17 @@ class AlsaWaveOut : public WaveOut {
 
   static constexpr unsigned TargetLatencyUsec = 40000;
 
+  // Read at open: false plays 16 bits even where the PCM takes float (for comparing the two).
+  bool PreferFloat = true;
+
  private:
   void Run();
   void Fill(uint8_t* out, snd_pcm_uframes_t frames);
+  // Opens the PCM without alsa-lib's format conversion and sets it up for float; false (and no
+  // PCM open) when it has no float of its own. With the lock held.
+  bool OpenFloat(const std::string& name);
+  // Takes frames in the PCM's format (converted before, outside the lock).
+  int32_t Submit(std::vector<uint8_t>&& frames, uint32_t loops);
 
   std::vector<AlsaPcm> pcms_;
   snd_pcm_t* pcm_ = nullptr;
@@ -61,6 +73,8 @@ class AlsaWaveOut : public WaveOut {
 
   mutable std::mutex mutex_;
   std::condition_variable cv_;
+  bool float_ = false;     // the PCM's format: float or 16 bits, fixed at open
+  size_t frameBytes_ = 4;  // bytes per frame in that format
   std::vector<uint8_t> buffer_;
   uint64_t written_ = 0;  // frames handed to the PCM since open
   uint64_t played_ = 0;   // frames that have left it, from its delay

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "audio/tone_synthesis.h"
 #include "core/utf8.h"
 
 namespace sonavel {
 
 namespace {
-const pa_sample_spec Spec = {PA_SAMPLE_S16LE, 44100, 2};
 constexpr double ServerTimeout = 3.0;
 // A buffer that has not played out this long after its nominal end is given up as failed, so
 // that a stalled server never holds up the caller.
@@ -60,6 +60,8 @@ int32_t PulseWaveOut::Open(int32_t device) {
   }
   PulseConnection::Lock lock(*c_);
   sinkName_ = name;
+  spec_ = {PreferFloat ? PA_SAMPLE_FLOAT32NE : PA_SAMPLE_S16LE, 44100, 2};
+  frameBytes_ = pa_frame_size(&spec_);
   const int32_t r = CreateStream();
   open_ = r == WaveOk;
   return r;
@@ -76,7 +78,7 @@ int32_t PulseWaveOut::CreateStream() {
   pa_proplist* props = pa_proplist_new();
   pa_proplist_sets(props, PA_PROP_MEDIA_NAME, "Hörtest");
   pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "test");
-  stream_ = pa_stream_new_with_proplist(c_->Context(), "Hörtest", &Spec, nullptr, props);
+  stream_ = pa_stream_new_with_proplist(c_->Context(), "Hörtest", &spec_, nullptr, props);
   pa_proplist_free(props);
   if (!stream_) {
     lastError_ = "Der Audioserver legt keinen Wiedergabestrom an: " + c_->LastErrorText();
@@ -85,14 +87,14 @@ int32_t PulseWaveOut::CreateStream() {
   pa_stream_set_write_callback(stream_, &PulseWaveOut::OnWrite, this);
   pa_buffer_attr attr;
   attr.maxlength = static_cast<uint32_t>(-1);
-  attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(TargetLatencyUsec, &Spec));
+  attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(TargetLatencyUsec, &spec_));
   attr.prebuf = static_cast<uint32_t>(-1);
-  attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(TargetLatencyUsec / 4, &Spec));
+  attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(TargetLatencyUsec / 4, &spec_));
   attr.fragsize = static_cast<uint32_t>(-1);
   // Full stream volume, given explicitly so that no restored per-application volume or mute
   // changes the calibrated level.
   pa_cvolume volume;
-  pa_cvolume_set(&volume, Spec.channels, PA_VOLUME_NORM);
+  pa_cvolume_set(&volume, spec_.channels, PA_VOLUME_NORM);
   const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
                                                     PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_START_UNMUTED);
   if (pa_stream_connect_playback(stream_, sinkName_.empty() ? nullptr : sinkName_.c_str(), &attr, flags,
@@ -129,7 +131,7 @@ void PulseWaveOut::OnWrite(pa_stream*, size_t nbytes, void* self) {
 }
 
 void PulseWaveOut::Fill(size_t nbytes) {
-  nbytes -= nbytes % 4;
+  nbytes -= nbytes % frameBytes_;
   if (nbytes == 0 || !stream_) return;
   chunk_.assign(nbytes, 0);
   if (playing_ && written_ < bufferEnd_ && !buffer_.empty()) {
@@ -147,6 +149,29 @@ void PulseWaveOut::Fill(size_t nbytes) {
 }
 
 int32_t PulseWaveOut::Write(const uint8_t* data, size_t size, uint32_t loops) {
+  const size_t frames = size / 4;
+  std::vector<uint8_t> converted;
+  if (TakesFloat()) {
+    std::vector<float> samples(2 * frames);
+    FloatFromSixteenBit(data, frames, samples.data());
+    converted.resize(frames * frameBytes_);
+    std::memcpy(converted.data(), samples.data(), converted.size());
+  } else {
+    converted.assign(data, data + frames * 4);
+  }
+  return Submit(std::move(converted), loops);
+}
+
+int32_t PulseWaveOut::WriteFloat(const float* samples, size_t frames, uint32_t loops) {
+  std::vector<uint8_t> converted(frames * frameBytes_);
+  if (TakesFloat())
+    std::memcpy(converted.data(), samples, converted.size());
+  else
+    SixteenBitFromFloat(samples, frames, converted.data());
+  return Submit(std::move(converted), loops);
+}
+
+int32_t PulseWaveOut::Submit(std::vector<uint8_t>&& frames, uint32_t loops) {
   lastError_.clear();
   if (!open_) {
     lastError_ = WaveResultText(WaveInvalidHandle);
@@ -161,11 +186,10 @@ int32_t PulseWaveOut::Write(const uint8_t* data, size_t size, uint32_t loops) {
     lastError_ = "Die Verbindung zum Audioserver ist abgebrochen.";
     return WaveError;
   }
-  const size_t whole = size - size % 4;
-  buffer_.assign(data, data + whole);
+  buffer_ = std::move(frames);
   bufferStart_ = written_;
-  bufferEnd_ = written_ + static_cast<uint64_t>(whole) * (loops == 0 ? 1 : loops);
-  duration_ = static_cast<double>(bufferEnd_ - bufferStart_) / 176400.0;
+  bufferEnd_ = written_ + static_cast<uint64_t>(buffer_.size()) * (loops == 0 ? 1 : loops);
+  duration_ = static_cast<double>(bufferEnd_ - bufferStart_) / static_cast<double>(44100 * frameBytes_);
   submitted_ = std::chrono::steady_clock::now();
   playing_ = true;
   return WaveOk;
@@ -183,7 +207,7 @@ WaveState PulseWaveOut::Poll() {
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - submitted_).count();
   pa_usec_t usec = 0;
   const bool playedOut =
-      pa_stream_get_time(stream_, &usec) == 0 && pa_usec_to_bytes(usec, &Spec) >= bufferEnd_;
+      pa_stream_get_time(stream_, &usec) == 0 && pa_usec_to_bytes(usec, &spec_) >= bufferEnd_;
   const WaveState state = PlayoutState(playedOut, elapsed, duration_);
   if (state == WaveState::Done) playing_ = false;
   if (state == WaveState::Failed)
