@@ -2,13 +2,14 @@
 
 #include <QAbstractButton>
 #include <QDateEdit>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOption>
 #include <QWidget>
@@ -31,14 +32,26 @@ bool PrintService::AskPrinter(QWidget* parent) {
   return dialog.exec() == QDialog::Accepted;
 }
 
-void PrintService::PageSetup(QWidget* parent) {
-  if (PageSetupHook) {
-    PageSetupHook(*printer_);
-    return;
-  }
-  QPageSetupDialog dialog(printer_.get(), parent);
+bool PrintService::SetUpPrinter(QWidget* parent) {
+  if (PageSetupHook) return PageSetupHook(*printer_);
+  QPrintDialog dialog(printer_.get(), parent);
   dialog.setWindowTitle(QStringLiteral("Druckereinstellungen"));
-  dialog.exec();
+  dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+  // The dialog's own button says "Drucken"; here it only takes the choice.
+  for (QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
+    if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool PrintService::ReadyToPrint() const {
+  if (printer_->outputFormat() == QPrinter::PdfFormat) return !printer_->outputFileName().isEmpty();
+  return !printer_->printerName().isEmpty();
+}
+
+QString PrintService::FileToReplace() const {
+  if (printer_->outputFormat() != QPrinter::PdfFormat) return {};
+  const QString file = printer_->outputFileName();
+  return !file.isEmpty() && QFileInfo::exists(file) ? file : QString();
 }
 
 PaperCanvas::PaperCanvas(QPainter& painter, int32_t width, int32_t height, Colour background,

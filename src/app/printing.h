@@ -25,8 +25,15 @@ class PrintService {
 
   // The printer dialog; false when the user cancels it.
   bool AskPrinter(QWidget* parent);
-  // The page setup dialog; its result is not used, the choice stays with the printer.
-  void PageSetup(QWidget* parent);
+  // The printer set-up: the same dialog, titled "Druckereinstellungen" and taken with OK, in
+  // which the user chooses the printer or a PDF file and its options (page set-up included) for
+  // the printouts that follow; nothing is printed.
+  bool SetUpPrinter(QWidget* parent);
+  // Whether a printout could go somewhere without asking: a printer, or a PDF file named.
+  bool ReadyToPrint() const;
+  // The PDF file a printout without a dialog would replace ("" when it prints to a printer or
+  // to a file that is not there yet).
+  QString FileToReplace() const;
 
   // Seams for tests and scripted runs: they take the dialog's place and return its acceptance.
   std::function<bool(QPrinter&)> PrintDialogHook;

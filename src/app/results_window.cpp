@@ -169,6 +169,16 @@ void TfrmResults::SetBackground(bool white) {
 }
 
 void TfrmResults::PrintButtonClick() {
+  // Drucken has no dialog of its own: with nothing set up it asks where to print, and a PDF
+  // file that is there already is replaced only when the user says so.
+  // (The printer dialog asks about a file that is there itself.)
+  const bool asked = !printing_.ReadyToPrint();
+  if (asked && !printing_.AskPrinter(this)) return;
+  if (const QString file = printing_.FileToReplace(); !asked && !file.isEmpty()) {
+    const std::string text = "Die Datei „" + file.toStdString() +
+                             "“ gibt es bereits. Soll der Ausdruck sie ersetzen?";
+    if (host_.MessageBox(text, "Drucken", MessageIcon::Confirmation, ButtonYes | ButtonNo) != ResultYes) return;
+  }
   std::string failure;
   {
     // The buttons and the colour come back also when the job fails.

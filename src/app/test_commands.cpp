@@ -66,7 +66,7 @@ void TfrmMain::ViewResults1Click() {
   results_->activateWindow();
 }
 
-void TfrmMain::PrinterSetup1Click() { printing_->PageSetup(this); }
+void TfrmMain::PrinterSetup1Click() { printing_->SetUpPrinter(this); }
 
 void TfrmMain::Print1Click() {
   if (!printing_->AskPrinter(this)) return;

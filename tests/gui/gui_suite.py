@@ -357,6 +357,79 @@ def f1_opens_the_help_of_the_window_with_the_keyboard(d):
     p.no_window(re.compile("^Kalibrierung per Gehör"))
 
 
+def print_dialog_to_file(p, title, pdf, confirm, overwrite=False):
+    """Qt's printer dialog: PDF output into `pdf`, taken with its `confirm` button."""
+    dialog = p.window(title)
+    activate(title)
+    printer = dialog.find("combo box")
+    check("PDF" in printer.name, f"the printer is {printer.name!r}, not a PDF file")
+    field = dialog.find("text", "Ausgabedatei:")
+    field.click()
+    key("ctrl+a")
+    g.type_text(pdf)
+    dialog.find("label", "Typ:").click()  # closes the field's completion list, as a person would
+    dialog.find("push button", confirm).click()
+    if overwrite:
+        # Qt's own dialog asks before it will write over a file that is there.
+        question = p.message_box("existiert bereits")
+        question.find("push button", re.compile("^(&?Ja|&?Yes)$")).click()
+    p.no_window(title)
+
+
+def pdf_text(path):
+    return subprocess.run(["pdftotext", path, "-"], capture_output=True, text=True).stdout
+
+
+@case
+def printing_to_pdf_never_replaces_a_file_unasked(d):
+    """The printer set-up chooses the printer or a PDF file; the results window's Drucken prints
+    there (or asks where when nothing is set up) and never replaces a file without asking."""
+    d.install_key()
+    p, main = start(d, sample_audiogram(d))
+    first, second = d.path("Ausdruck.pdf"), d.path("Ergebnisse.pdf")
+
+    # The results window's Drucken with nothing set up asks where to print.
+    key("F8")
+    results = p.window("Ergebnisse und Statistik")
+    activate(results.name)
+    results.find("push button", "Drucken").click()
+    print_dialog_to_file(p, "Drucken", second, "Drucken")
+    wait_until(lambda: os.path.exists(second), 10, "the results' PDF")
+    check("Hörschwelle" in pdf_text(second), "the results' PDF has no table")
+    activate(results.name)
+    key("Escape")
+    p.no_window(results.name)
+
+    # Ctrl+P with its dialog.
+    activate(MAIN)
+    key("ctrl+p")
+    print_dialog_to_file(p, "Drucken", first, "Drucken")
+    wait_until(lambda: os.path.exists(first), 10, "the main window's PDF")
+    check("Hörschwellenwerte" in pdf_text(first), "the main window's PDF has no threshold row")
+
+    # The printer set-up chooses the file the results window prints to.
+    activate(MAIN)
+    g.menu(p, main, "Datei", "Druckereinstellungen")
+    print_dialog_to_file(p, "Druckereinstellungen", second, "OK", overwrite=True)
+
+    # Drucken without a dialog over an existing file asks first: No keeps it, Yes replaces it.
+    before = os.stat(second).st_mtime_ns
+    activate(MAIN)
+    key("F8")
+    results = p.window("Ergebnisse und Statistik")
+    activate(results.name)
+    results.find("push button", "Drucken").click()
+    ask = p.message_box("Ergebnisse.pdf")
+    ask.find("push button", "Nein").click()
+    time.sleep(0.5)
+    check(os.stat(second).st_mtime_ns == before, "No replaced the file")
+    activate(results.name)
+    results.find("push button", "Drucken").click()
+    p.message_box("Ergebnisse.pdf").find("push button", "Ja").click()
+    wait_until(lambda: os.stat(second).st_mtime_ns != before, 10, "Yes to replace the file")
+    check("Hörschwelle" in pdf_text(second), "the replaced PDF has no table")
+
+
 def main(argv):
     if len(argv) == 2 and argv[1] == "--list":
         print("\n".join(CASES))
