@@ -662,7 +662,9 @@ void TfrmMain::About1Click() {
 // The run and the end of the program.
 
 void TfrmMain::RunStarted(const TestProperties&, bool) {
-  if (State().Settings.chkDisableSS && !State().AbortRequested) screenSaver_->Inhibit();
+  // Held from the start of every run: the abort of the run before (also the usual trial run
+  // ended with Cancel) leaves AbortRequested set until this run clears it.
+  if (State().Settings.chkDisableSS) screenSaver_->Inhibit();
   RunStateChanged();
 }
 

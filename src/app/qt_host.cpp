@@ -136,17 +136,35 @@ int32_t ModalResultOf(QMessageBox& box, QAbstractButton* button) {
   }
 }
 
+namespace {
+
+bool Usable(const QWidget* w) {
+  return w && w->isVisible() && w->isEnabled() &&
+         (w->windowType() == Qt::Dialog || w->windowType() == Qt::Window);
+}
+bool StaysOnTop(const QWidget* w) { return (w->windowFlags() & Qt::WindowStaysOnTopHint) != 0; }
+
+}  // namespace
+
 QWidget* QtHost::BoxOwner() const {
   // A box raised from a box belongs to that box.
   if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible()) return modal;
-  QWidget* active = QApplication::activeWindow();
-  if (active && active->isVisible() && active->isEnabled()) return active;
-  if (parent_ && parent_->isVisible() && parent_->isEnabled()) return parent_;
+  QWidget* owner = nullptr;
+  if (QWidget* active = QApplication::activeWindow(); Usable(active))
+    owner = active;
+  else if (Usable(parent_))
+    owner = parent_;
+  // A window manager keeps a box in its owner's layer: a window of the program that stays on top
+  // (the test window during a run, the settings window) would cover a box of the main window.
+  // Such a window is then the owner.
+  if (!owner || !StaysOnTop(owner)) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w != owner && Usable(w) && StaysOnTop(w)) return w;
+  }
+  if (owner) return owner;
   // The main window is disabled while a secondary window is open: that window is the one in use.
   for (QWidget* w : QApplication::topLevelWidgets())
-    if (w->isVisible() && w->isEnabled() && w->isWindow() && (w->windowType() == Qt::Dialog || w->windowType() == Qt::Window) &&
-        w != parent_)
-      return w;
+    if (w != parent_ && Usable(w)) return w;
   return parent_;
 }
 
@@ -156,7 +174,7 @@ int32_t QtHost::Run(QMessageBox& box, QCheckBox* checkBox) {
     // The box is the owner's: a transient of it, on top of it even when the owner stays on top
     // of other windows, and enabled because its owner is.
     Qt::WindowFlags flags = box.windowFlags();
-    if (owner->windowFlags() & Qt::WindowStaysOnTopHint) flags |= Qt::WindowStaysOnTopHint;
+    if (StaysOnTop(owner)) flags |= Qt::WindowStaysOnTopHint;
     box.setParent(owner, flags);
     box.setWindowModality(Qt::WindowModal);
   }

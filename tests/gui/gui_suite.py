@@ -430,6 +430,63 @@ def printing_to_pdf_never_replaces_a_file_unasked(d):
     check("Hörschwelle" in pdf_text(second), "the replaced PDF has no table")
 
 
+TEST_WINDOW = re.compile(r"^(Real Time Audiogram|Audiogramm - )")
+# A short test: 1 kHz only, tones of 0.3 s with 0.2 s pauses, a trial run first.
+SHORT_TEST = {
+    **{f"Test {hz}Hz": "dword:00000000" for hz in (125, 250, 500, 750, 1500, 2000, 3000, 4000, 6000, 8000)},
+    "Test 1000Hz": "dword:00000001",
+    "Retest @ 1kHz": "dword:00000000",
+    "AutoRetest": "dword:00000000",
+    "Trial Run": "dword:00000001",
+    "Pulse Duration(s)": '"0,3"',  # the German number format of the desktop
+    "Pause Duration(s)": '"0,2"',
+    "Max. Test time(s)": '"10"',
+}
+
+
+def answer(p, text_part, button):
+    p.message_box(text_part).find("push button", button).click()
+
+
+def start_demo_test(p, main):
+    """F5 in the demonstration, no instructions, the trial run started with OK."""
+    activate(MAIN)
+    key("F5")
+    answer(p, "Bedienungsanleitung", "Nein")
+    answer(p, "Übungsphase", "OK")
+    return p.window(TEST_WINDOW)
+
+
+def inhibits(d):
+    return [c for c in d.screensaver_calls() if c[0] == "inhibit"]
+
+
+@case
+def a_demonstration_test_holds_the_screen_saver_and_ends_by_escape_or_close(d):
+    """The screen saver is held off from the start of every run, also the one after an abort;
+    Escape ends the trial run; closing the main window during a run ends the program."""
+    d.install_key(values=SHORT_TEST)
+    p, main = start(d, "--demo")
+    start_demo_test(p, main)
+    wait_until(lambda: len(inhibits(d)) == 1, 5, "the screen saver to be held off")
+    activate(p.window(TEST_WINDOW).name)
+    key("Escape")  # ends the trial run at the end of its tone
+    answer(p, "Reaktionstaster", "Abbrechen")
+    p.no_window(TEST_WINDOW)
+    wait_until(lambda: any(c[0] == "uninhibit" for c in d.screensaver_calls()), 5, "the screen saver to be let go")
+
+    # The next run, after that abort, holds it off again from its start.
+    start_demo_test(p, main)
+    wait_until(lambda: len(inhibits(d)) == 2, 5, "the screen saver to be held off in the run after an abort")
+
+    # Closing the main window during the run ends it and the program.
+    g.close_window(MAIN_X)
+    started = time.monotonic()
+    status = p.ended(10)
+    check(status == 0, f"the program ended with status {status}")
+    check(time.monotonic() - started < 2.0, "the run did not stop at the end of its tone")
+
+
 def main(argv):
     if len(argv) == 2 and argv[1] == "--list":
         print("\n".join(CASES))

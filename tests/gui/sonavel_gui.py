@@ -224,7 +224,8 @@ class Desktop:
 # -- keys and the mouse -------------------------------------------------------------------------
 
 def xdotool(*args):
-    return _run(["xdotool", *args], check=False).stdout.strip()
+    # Only the line end goes: a window title may end in a blank.
+    return _run(["xdotool", *args], check=False).stdout.rstrip("\n")
 
 
 def key(*keys):
@@ -473,7 +474,7 @@ class Program:
 
         def look():
             for w in self.windows():
-                if not w.is_showing():
+                if w.role != "alert" or not w.is_showing():
                     continue
                 for label in w.find_all("label"):
                     if text_part in label.name or text_part in label.text():
