@@ -37,6 +37,9 @@ class DemoHost : public Host {
     return qt_.CheckBoxMessageBox(text, caption, icon, buttons, checkBoxText, checked);
   }
   void OpenHelp(int32_t context) override { qt_.OpenHelp(context); }
+  // The simulated listener presses CTRL through key events only; the real keyboard's state
+  // would let go of his every press.
+  std::optional<bool> ControlKeyDown() override { return std::nullopt; }
 
   QtHost& Qt() { return qt_; }
   SimListener* Listener = nullptr;

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
@@ -218,6 +219,12 @@ int32_t QtHost::CheckBoxMessageBox(const std::string& text, const std::string& c
   const int32_t result = Run(box, check);
   checked = check->isChecked();
   return result;
+}
+
+std::optional<bool> QtHost::ControlKeyDown() {
+  // The keyboard's own state, wherever the focus is (queried from the window system).
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) return std::nullopt;
+  return (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) != 0;
 }
 
 void QtHost::OpenHelp(int32_t context) {

@@ -37,6 +37,7 @@ class QtHost : public Host {
   int32_t CheckBoxMessageBox(const std::string& text, const std::string& caption, MessageIcon icon,
                              uint32_t buttons, const std::string& checkBoxText, bool& checked) override;
   void OpenHelp(int32_t context) override;
+  std::optional<bool> ControlKeyDown() override;
 
   // The window a message box belongs to when no window of the program has the keyboard (the
   // main window). A box belongs to the window whose action raised it: the one that has the

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/date_time.h"
@@ -55,6 +56,11 @@ class Host {
 
   // Opens the help topic with this context number.
   virtual void OpenHelp(int32_t context) = 0;
+
+  // Whether the CTRL key is down now, as the keyboard has it, when the platform can tell; nothing
+  // when only the key events of the program's windows tell (a press made while a message box has
+  // the keyboard reaches no window of the test, and a held key sends no further events).
+  virtual std::optional<bool> ControlKeyDown() { return std::nullopt; }
 };
 
 }  // namespace sonavel

@@ -60,16 +60,26 @@ TestProcedure::TestProcedure(AppState& state, Host& host, TestSound& sound, Test
       mainWindow_(mainWindow),
       regional_(regional) {}
 
+void TestProcedure::ReadKeyboard(ResponseSource source) {
+  // The key events say what reached the program's windows; the keyboard itself says what is
+  // down, also a CTRL pressed while a box had the keyboard (the listener testing himself holds
+  // it while he clicks OK).
+  if (source != ResponseSource::CtrlKey) return;
+  if (const std::optional<bool> down = host_.ControlKeyDown()) state_.Run.ButtonPressed = *down;
+}
+
 void TestProcedure::WaitForRelease(ResponseSource source) {
   do {
     host_.ProcessMessages();
     host_.Sleep(PollMilliseconds);
+    ReadKeyboard(source);
     sound_.PollResponse(source);
   } while (state_.Run.ButtonPressed && testWindow_.Visible());
 }
 
 bool TestProcedure::WaitForTone(ResponseSource source, bool& heard) {
   while (true) {
+    ReadKeyboard(source);
     if (sound_.PollResponse(source)) heard = true;
     host_.ProcessMessages();
     host_.Sleep(PollMilliseconds);

@@ -52,6 +52,7 @@ class TestProcedure {
   bool Running() const { return state_.Run.Active; }
 
  private:
+  void ReadKeyboard(ResponseSource source);
   void WaitForRelease(ResponseSource source);
   bool WaitForTone(ResponseSource source, bool& heard);
   void DrawTraceTo(int32_t presentation, int32_t y);

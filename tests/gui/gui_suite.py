@@ -487,6 +487,33 @@ def a_demonstration_test_holds_the_screen_saver_and_ends_by_escape_or_close(d):
     check(time.monotonic() - started < 2.0, "the run did not stop at the end of its tone")
 
 
+@case
+def a_self_test_starts_when_ctrl_is_let_go(d):
+    """Testing himself, the listener holds CTRL while he clicks OK in the start box; the test
+    starts the moment he lets go, not at the click. The real keyboard, not the program's flags."""
+    cal = os.path.join(d.source_dir, "tests", "data", "full-scale.cal")
+    short = {**SHORT_TEST, "Trial Run": "dword:00000000", "Reload Cal File": "dword:00000001",
+             "Cal Filename": f'"{cal}"'}
+    d.install_key(values=short)
+    p, main = start(d)
+    key("F5")
+    answer(p, "Bedienungsanleitung", "Nein")
+    box = p.message_box("Beim Loslassen startet")
+    g.key_down("Control_L")
+    box.find("push button", "OK").click()
+    p.no_window(box.name)
+    test = p.window(TEST_WINDOW)
+    time.sleep(1.5)
+    check(test.name == "Real Time Audiogram", f"the test started with CTRL held: {test.name!r}")
+    g.key_up("Control_L")
+    wait_until(lambda: p.window(TEST_WINDOW).name.startswith("Audiogramm - Hörtest"), 2,
+               "the test to start as CTRL is let go")
+    activate(p.window(TEST_WINDOW).name)
+    key("Escape")
+    answer(p, "Testprozedur unterbrochen!", "OK")
+    p.no_window(TEST_WINDOW)
+
+
 def main(argv):
     if len(argv) == 2 and argv[1] == "--list":
         print("\n".join(CASES))

@@ -507,5 +507,26 @@ TEST_F(TestProcedureTest, ASelfTesterStartsTheTestByReleasingTheButton) {
   EXPECT_LT(sound.Played[0].start, 3.2);
 }
 
+// The press lands in the start box, so no window of the test sees it and a held key sends no
+// more events: the keyboard's own state says when CTRL is let go. Presses while tones play count
+// by the keyboard too; without it, the key events alone tell.
+TEST_F(TestProcedureTest, TheKeyboardsOwnStateTellsWhenCtrlIsHeldAndLetGo) {
+  host.Answer = [this](const SimHost::ShownMessage& m) {
+    if (m.text == TestStartText) host.ControlKey = true;
+    return ResultOk;
+  };
+  host.At(3, [this] { host.ControlKey = false; });
+  // Within the first presentation (tone and pause, 3 to 5 s) the key is held down; no key event
+  // reaches the program.
+  host.At(4.6, [this] { host.ControlKey = true; });
+  host.At(4.8, [this] { host.ControlKey = false; });
+  proc.RunTest(Slots({2}), false);
+  ASSERT_GE(sound.Played.size(), 2u);
+  EXPECT_GE(sound.Played[0].start, 3.0);
+  EXPECT_LT(sound.Played[0].start, 3.2);
+  // The first tone (3 dB HL) heard: the staircase turned there.
+  EXPECT_EQ(state.CurrentAudiogram.Reverse[0][1][1], 3);
+}
+
 }  // namespace
 }  // namespace sonavel

@@ -38,6 +38,9 @@ class SimHost : public Host {
   int32_t CheckBoxMessageBox(const std::string& text, const std::string& caption, MessageIcon icon,
                              uint32_t buttons, const std::string& checkBoxText, bool& checked) override;
   void OpenHelp(int32_t context) override { HelpOpened.push_back(context); }
+  std::optional<bool> ControlKeyDown() override { return ControlKey; }
+  // The CTRL key as the keyboard has it, for tests of the real key path; nothing by default.
+  std::optional<bool> ControlKey;
 
   // The clock.
   double Seconds() const { return seconds_; }
