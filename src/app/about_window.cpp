@@ -46,6 +46,11 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QWidget(parent, Qt::Dialog) {
   HelpKey(*this, [this] { emit HelpRequested(23); });
 }
 
+void TfrmAbout::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  ok_->setFocus();
+}
+
 void TfrmAbout::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   emit Closed();

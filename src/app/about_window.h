@@ -22,6 +22,7 @@ class TfrmAbout : public QWidget {
   void Closed();
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
  private:

@@ -1,6 +1,7 @@
 #include "app/results_window.h"
 
 #include <QEvent>
+#include <algorithm>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -24,6 +25,8 @@ namespace {
 
 constexpr int ClientWidth = 503;
 constexpr int ClientHeight = 507;
+constexpr int StatisticsBoxHeight = 262;
+constexpr int ButtonTop = 466;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -94,7 +97,7 @@ TfrmResults::TfrmResults(const ResultsWindowWiring& w, QWidget* parent)
 
   GroupBox2 = new QGroupBox(this);
   GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-  GroupBox2->setGeometry(247, 118, 218, 262);
+  GroupBox2->setGeometry(247, 118, 218, StatisticsBoxHeight);
   auto wrapped = [this](const char* name, int x, int y, int width, int height) {
     QLabel* l = Label(GroupBox2, name, x, y);
     l->resize(width, height);
@@ -112,9 +115,9 @@ TfrmResults::TfrmResults(const ResultsWindowWiring& w, QWidget* parent)
     b->setGeometry(x, y, width, height);
     return b;
   };
-  HelpButton1 = button("HelpButton1", 196, 466, 92, 32);
-  PrintButton = button("PrintButton", 300, 466, 93, 32);
-  OK = button("OK", 404, 466, 92, 32);
+  HelpButton1 = button("HelpButton1", 196, ButtonTop, 92, 32);
+  PrintButton = button("PrintButton", 300, ButtonTop, 93, 32);
+  OK = button("OK", 404, ButtonTop, 92, 32);
   OK->setDefault(true);
   connect(OK, &QPushButton::clicked, this, &TfrmResults::OKClick);
   connect(PrintButton, &QPushButton::clicked, this, &TfrmResults::PrintButtonClick);
@@ -149,7 +152,33 @@ void TfrmResults::FormActivate() {
   DodgyResults->setText(Q(RetestText(a, state_.FrequencyTable, MinReversalsOf(state_.Settings))));
   retestdev->setText(Q(DeviationText(a)));
   Category->setText(Q(CategoryText(category_)));
+  LayOutStatistics();
   Table->update();
+}
+
+void TfrmResults::LayOutStatistics() {
+  struct Laid {
+    QLabel* label;
+    int top, height;
+  };
+  // As laid out: enough for the usual texts; a long list of inaccurate results or the 1 kHz
+  // sentence in a wider font needs more, and must not lose its last words.
+  const Laid laid[] = {{Category, 25, 37}, {DodgyResults, 63, 119}, {retestdev, 182, 70}};
+  int bottom = 0;
+  for (const Laid& l : laid) {
+    // A label pushed down by a longer one keeps a gap to it.
+    const int top = bottom > l.top ? bottom + 6 : l.top;
+    const int height = std::max(l.height, l.label->heightForWidth(l.label->width()));
+    l.label->setGeometry(l.label->x(), top, l.label->width(), height);
+    bottom = top + height;
+  }
+  const int boxHeight = std::max(StatisticsBoxHeight, bottom + 8);
+  GroupBox2->resize(GroupBox2->width(), boxHeight);
+  // The window grows only when the box would reach past the thresholds' box beside it.
+  const int reach = GroupBox2->y() + boxHeight - (GroupBox1->y() + GroupBox1->height());
+  const int grow = std::max(0, reach);
+  for (QPushButton* b : {HelpButton1, PrintButton, OK}) b->move(b->x(), ButtonTop + grow);
+  setFixedSize(ClientWidth, ClientHeight + grow);
 }
 
 void TfrmResults::FormPaint(QPainter& painter) {
@@ -207,6 +236,12 @@ void TfrmResults::PrintButtonClick() {
 void TfrmResults::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TfrmResults::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // The keyboard starts on the default button, so that Return is OK as in any dialog.
+  OK->setFocus();
 }
 
 void TfrmResults::hideEvent(QHideEvent* event) {

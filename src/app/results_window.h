@@ -55,10 +55,14 @@ class TfrmResults : public QWidget {
 
  protected:
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
  private:
   void SetBackground(bool white);
+  // The statistics labels grow to their text in the window's font, one under the other from
+  // where they were laid out; their box, and the window, grow with them.
+  void LayOutStatistics();
 
   AppState& state_;
   Host& host_;

@@ -93,6 +93,42 @@ TEST(ResultsWindow, TextsFollowTheAudiogram) {
   }
 }
 
+// Every statistics text is shown whole in the window's font: the labels grow to their text one
+// under the other, their box and the window with them, and the buttons stay below it all.
+TEST(ResultsWindow, LongTextsAreShownWhole) {
+  TestRunRig r;
+  TfrmMain& w = r.Window();
+  TfrmResults& res = w.ResultsWindow();
+  const int laidOutHeight = res.height();
+  for (const bool everySlotInaccurate : {false, true}) {
+    SCOPED_TRACE(everySlotInaccurate);
+    PatientFile a = Clean();
+    a.Reverse[0][11] = {6, 15, 15, 15, 15, 15, 15};  // the 1 kHz repeat: its sentence is there
+    a.Threshold[0][11] = 15;
+    if (everySlotInaccurate)
+      for (int32_t e = 0; e < 2; ++e)
+        for (int32_t slot = 1; slot <= 10; ++slot) a.Reverse[e][slot][SpreadElement] = 20;
+    r.State().CurrentAudiogram = a;
+    r.State().ResultsPresent = true;
+    w.ViewResults1Click();
+    int below = 0;
+    for (QLabel* l : {res.Category, res.DodgyResults, res.retestdev}) {
+      SCOPED_TRACE(l->objectName().toStdString());
+      EXPECT_GE(l->height(), l->heightForWidth(l->width()));
+      EXPECT_GE(l->y(), below);
+      below = l->geometry().bottom();
+      EXPECT_LE(l->geometry().bottom(), l->parentWidget()->height());
+    }
+    const QRect box = res.DodgyResults->parentWidget()->geometry();
+    EXPECT_LT(box.bottom(), res.OK->y());
+    EXPECT_LE(res.OK->geometry().bottom(), res.height());
+    if (everySlotInaccurate) {
+      EXPECT_GT(res.height(), laidOutHeight);
+    }
+    res.OK->click();
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Printing.
 

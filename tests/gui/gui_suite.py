@@ -514,6 +514,51 @@ def a_self_test_starts_when_ctrl_is_let_go(d):
     p.no_window(TEST_WINDOW)
 
 
+def audiogram_with_every_slot_inaccurate(d):
+    """The sample audiogram with every measured slot's spread too wide, by way of its text export."""
+    aud, txt = sample_audiogram(d), d.path("inaccurate.txt")
+    d.cli("export", aud, "--out", txt)
+    lines = open(txt, encoding="cp1252", newline="").read().split("\r\n")
+    for ear in range(2):
+        for slot in range(10):
+            lines[8 + (ear * 12 + slot) * 22 + 21] = "20"  # element 21 of the row: its spread
+    open(txt, "w", encoding="cp1252", newline="").write("\r\n".join(lines))
+    out = d.path("Ungenau.aud")
+    d.cli("import", txt, "--out", out)
+    return out
+
+
+@case
+def results_texts_are_shown_whole(d):
+    """A long list of inaccurate results and the 1 kHz sentence are shown whole: the labels grow
+    to their text in the desktop font, one under the other, inside their box, above the buttons."""
+    d.install_key()
+    p, main = start(d, audiogram_with_every_slot_inaccurate(d))
+    key("F8")
+    results = p.window("Ergebnisse und Statistik")
+    labels = sorted((l for l in results.find_all("label")
+                     if l.name.startswith(("Hörkategorie", "Testwiederholung", "Alle Ergebnisse", "Die Hörschwelle"))),
+                    key=lambda l: l.extents()[1])
+    check(len(labels) == 3, f"the statistics labels: {labels}")
+    listing = next(l for l in labels if l.name.startswith("Testwiederholung"))
+    check(listing.name.count("Hz (") >= 15, f"not every measured slot is listed: {listing.name!r}")
+    # Laid out 119 pixels high, which holds six lines; fifteen entries need more.
+    check(listing.extents()[3] > 119, f"the list kept its laid-out height: {listing.extents()}")
+    for upper, lower in zip(labels, labels[1:]):
+        check(upper.extents()[1] + upper.extents()[3] <= lower.extents()[1], f"{upper!r} runs into {lower!r}")
+    box = next(b for b in results.find_all("panel") if b.name == "Statistik")
+    bx, by, bw, bh = box.extents()
+    for l in labels:
+        x, y, w, h = l.extents()
+        check(y + h <= by + bh, f"{l!r} reaches out of its box")
+    ok = results.find("push button", "OK")
+    check(by + bh <= ok.extents()[1], "the box runs into the buttons")
+    activate(results.name)
+    d.screenshot("results.png")
+    key("Return")
+    p.no_window(results.name)
+
+
 def main(argv):
     if len(argv) == 2 and argv[1] == "--list":
         print("\n".join(CASES))
