@@ -502,6 +502,16 @@ void TfrmMain::LoadSettings(const std::string& keyFirstPath) {
   RepaintAudiogram();
 }
 
+void TfrmMain::ShowAtStart() {
+  show();
+  if (settings_->isVisible()) {
+    settings_->raise();
+    settings_->activateWindow();
+  } else {
+    activateWindow();
+  }
+}
+
 void TfrmMain::LoadStartupCalibration() {
   session_->LoadStartupCalibration();
   UpdateMenus();

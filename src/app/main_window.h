@@ -94,6 +94,9 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   void FormCreate(const std::vector<std::string>& arguments);
   void LoadSettings(const std::string& keyFirstPath);
   void LoadStartupCalibration();
+  // Shows the window at the end of start-up; a window the start opened over it (the settings of
+  // the first start) keeps the keyboard.
+  void ShowAtStart();
 
   // MainWindowView. The end of a run enables the window only when no secondary window that
   // disabled it (results, settings, about, calibration) is still open.

@@ -31,8 +31,7 @@ void Program::Start(const std::vector<std::string>& arguments) {
   w.FormCreate(arguments);
   w.LoadSettings(keys_.Paths().First);
   w.LoadStartupCalibration();
-  w.show();
-  w.activateWindow();
+  w.ShowAtStart();
 }
 
 }  // namespace sonavel

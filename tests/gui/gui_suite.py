@@ -559,6 +559,103 @@ def results_texts_are_shown_whole(d):
     p.no_window(results.name)
 
 
+@case
+def first_start(d):
+    """The first start asks about the introduction, reminds of the sound card and joystick, marks
+    the key and shows the settings on the Hardware page; the main window waits for them."""
+    d.install_key(first_run=True)
+    p = d.start_program("--no-splash")
+    answer(p, "Dies ist das erste Mal", "Nein")
+    answer(p, "Einstellungen für Soundkarte und Joystick", "OK")
+    st = p.window(SETTINGS)
+    wait_until(lambda: g.active_window_name() == SETTINGS, 5, "the settings window to take the keyboard")
+    # The Hardware page is the one shown: its controls are on screen.
+    check(st.find_all("push button", "Windows Multimedia-Optionen"), "the settings window is not on its Hardware page")
+    check(not p.window(MAIN_RE).is_enabled(), "the main window is enabled under the settings window")
+    check(d.key_value("FirstRun") == "dword:00000000", f"FirstRun is {d.key_value('FirstRun')}")
+    key("Return")  # OK
+    p.no_window(SETTINGS)
+    wait_until(lambda: p.window(MAIN_RE).is_enabled(), 5, "the main window to be enabled")
+
+
+@case
+def save_and_open_an_audiogram(d):
+    """Save (Ctrl+S) writes the audiogram under the suggested name in the file dialog; New
+    clears it; Open (Ctrl+O) brings it back with its personal data."""
+    d.install_key()
+    p, main = start(d, sample_audiogram(d))
+    first = main.find("text", "Vorname:")
+    first.click()
+    g.type_text("Jörg")
+    last = main.find("text", "Nachname:")
+    last.click()
+    g.type_text("Hörmann")
+    key("ctrl+s")
+    dialog = p.window("Save Audiogram")
+    name = dialog.find("text", re.compile("Dateiname|File name"), timeout=5)
+    target = d.path("gespeichert.aud")
+    name.click()
+    key("ctrl+a")
+    g.type_text(target)
+    key("Return")
+    p.no_window("Save Audiogram")
+    wait_until(lambda: os.path.exists(target), 5, "the saved file")
+    shown = subprocess.run([d.cli_path, "results", target], capture_output=True, text=True, env=d.env).stdout
+    check("Jörg Hörmann" in shown, f"the file does not carry the names: {shown.splitlines()[:1]}")
+
+    activate(MAIN)
+    key("ctrl+n")
+    wait_until(lambda: first.text() == "", 5, "New to clear the fields")
+    key("ctrl+o")
+    dialog = p.window("Open Audiogram File")
+    name = dialog.find("text", re.compile("Dateiname|File name"), timeout=5)
+    name.click()
+    key("ctrl+a")
+    g.type_text(target)
+    key("Return")
+    p.no_window("Open Audiogram File")
+    wait_until(lambda: last.text() == "Hörmann", 5, "Open to bring the names back")
+
+
+@case
+def the_wizards_pages_by_keyboard_and_the_information_dialogs_cancel(d):
+    """The wizard's first page: Escape cancels it; Weiter with Return goes on, Escape back.
+    After the last page, Return on the focused Cancel of the information dialog discards the
+    calibration (it took it before)."""
+    d.install_key()
+    p, main = start(d)
+
+    def open_wizard():
+        activate(MAIN)
+        key("F3")
+        answer(p, "Kompatibilität der Soundkarte", "Nein")
+        answer(p, "Referenz benutzen", "Nein")
+        w = p.window(re.compile("^Kalibrierung per Gehör"))
+        wait_until(lambda: g.active_window_name().startswith("Kalibrierung per Geh"), 5, "the wizard to take the keyboard")
+        return w
+
+    open_wizard()
+    key("Escape")  # "Abbrechen" on the first page
+    p.no_window(re.compile("^Kalibrierung per Gehör"))
+    wait_until(lambda: p.window(MAIN_RE).is_enabled(), 5, "the main window to be enabled again")
+
+    wizard = open_wizard()
+    wizard.find("push button", "Weiter ->").click()
+    wait_until(lambda: p.window(re.compile("^Kalibrierung per Gehör")).name.endswith("250 Hz"), 5, "the second page")
+    key("Escape")
+    wait_until(lambda: p.window(re.compile("^Kalibrierung per Gehör")).name.endswith("125 Hz"), 5, "Escape to go back")
+    for _ in range(22):
+        key("Return")  # Weiter, the focused button
+    info = p.window("Calibration Information")
+    wait_until(lambda: g.active_window_name() == "Calibration Information", 5, "the information dialog to take the keyboard")
+    focus_by_tab(info, info.find("push button", "Cancel"))
+    key("Return")
+    p.no_window("Calibration Information")
+    activate(MAIN)
+    key("F5")
+    answer(p, "zunächst kalibriert werden", "Nein")
+
+
 def main(argv):
     if len(argv) == 2 and argv[1] == "--list":
         print("\n".join(CASES))
