@@ -245,7 +245,15 @@ def key_up(name):
 
 
 def type_text(text):
-    xdotool("type", "--delay", "30", text)
+    # A character the keyboard map lacks (an umlaut on the virtual display's US map) is typed by
+    # mapping a spare key for it for a moment: such characters go one at a time, with time for
+    # the program to see the new map, or they can get lost.
+    for run in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]", text):
+        if run.isascii():
+            xdotool("type", "--delay", "30", run)
+        else:
+            xdotool("type", "--delay", "150", run)
+            time.sleep(0.3)
     time.sleep(0.15)
 
 
