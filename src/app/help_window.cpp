@@ -1,5 +1,6 @@
 #include "app/help_window.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -159,6 +160,13 @@ void THelpWindow::SyncList() {
 
 void THelpWindow::ShowContext(int32_t context) {
   ShowTopicPage(context);
+  // Help asked for in a window that stays on top (the settings, the test window) would open
+  // under it: it stays on top as well then, and as a normal window otherwise.
+  const QWidget* asking = QApplication::activeWindow();
+  const bool onTop = asking && asking != this && (asking->windowFlags() & Qt::WindowStaysOnTopHint);
+  if (onTop != static_cast<bool>(windowFlags() & Qt::WindowStaysOnTopHint)) {
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+  }
   if (isMinimized()) showNormal();
   show();
   raise();

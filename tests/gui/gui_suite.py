@@ -104,6 +104,7 @@ def settings_return_and_escape(d):
     key("Return")
     p.window(HELP)
     check(st.is_showing(), "Return on Hilfe closed the settings window")
+    wait_until(lambda: g.on_top_of(g.exactly(HELP), g.exactly(SETTINGS)), 5, "the help to open over the settings window")
     check(d.key_value("Level Steps (dB)") == '"3"', "Return on Hilfe stored the settings")
     g.close_window(g.exactly(HELP))
     p.no_window(HELP)
