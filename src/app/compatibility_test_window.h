@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/calibration_widgets.h"
-#include "calibration/compatibility_test.h"
+#include "calibration/compatibility.h"
 
 class QFrame;
 class QLineEdit;

@@ -9,14 +9,14 @@
 #include <sstream>
 
 #include "app/help_window.h"
-#include "app/test_window.h"
+#include "app/hearing_test_window.h"
 #include "core/error.h"
 #include "platform/sim/sim_endpoint_volume.h"
 #include "platform/sim/sim_joystick.h"
 #include "platform/sim/sim_mixer.h"
 #include "platform/sim/sim_wave_out.h"
 #include "platform/sim/simulation.h"
-#include "settings/settings.h"
+#include "model/settings.h"
 
 namespace sonavel {
 

@@ -28,7 +28,7 @@
 #include "app/results_window.h"
 #include "app/screen_saver.h"
 #include "app/settings_dialog.h"
-#include "app/test_window.h"
+#include "app/hearing_test_window.h"
 #include "app/version.h"
 #include "app/window_keys.h"
 #include "core/error.h"

@@ -17,7 +17,7 @@
 #include "app/menu_enabling.h"
 #include "core/host.h"
 #include "core/regional.h"
-#include "hearingtest/test_views.h"
+#include "hearingtest/views.h"
 #include "session/devices.h"
 #include "session/session.h"
 #include "settings/key_store.h"

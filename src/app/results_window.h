@@ -9,7 +9,7 @@
 
 #include "core/host.h"
 #include "core/regional.h"
-#include "session/state.h"
+#include "model/state.h"
 
 class QGroupBox;
 class QLabel;

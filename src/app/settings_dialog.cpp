@@ -1,5 +1,5 @@
 #include "app/settings_dialog.h"
-#include "app/test_window.h"
+#include "app/hearing_test_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

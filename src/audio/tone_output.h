@@ -10,7 +10,7 @@
 #include "audio/endpoint_volume.h"
 #include "audio/tone_synthesis.h"
 #include "audio/wave_out.h"
-#include "calibration/calibration_data.h"
+#include "model/calibration_data.h"
 #include "mixer/mixer_discovery.h"
 
 namespace sonavel {

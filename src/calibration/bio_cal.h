@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "calibration/calibration_data.h"
+#include "model/calibration_data.h"
 #include "calibration/calibration_file.h"
 #include "calibration/calibration_tone.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "calibration/calibration_data.h"
+#include "model/calibration_data.h"
 #include "files/atomic_file.h"
-#include "session/state.h"
+#include "model/state.h"
 
 namespace sonavel {
 

@@ -14,7 +14,7 @@
 #include "core/regional.h"
 #include "mixer/mix_control.h"
 #include "mixer/mixer_discovery.h"
-#include "session/state.h"
+#include "model/state.h"
 
 namespace sonavel {
 

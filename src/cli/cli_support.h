@@ -12,7 +12,7 @@
 #include "cli/cli.h"
 #include "core/date_time.h"
 #include "core/regional.h"
-#include "session/state.h"
+#include "model/state.h"
 
 namespace sonavel::cli {
 

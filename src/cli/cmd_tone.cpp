@@ -7,7 +7,7 @@
 #include "cli/cli.h"
 #include "core/error.h"
 #include "files/atomic_file.h"
-#include "session/state.h"
+#include "model/state.h"
 
 namespace sonavel::cli {
 

@@ -10,8 +10,8 @@
 
 #include "core/regional.h"
 #include "files/atomic_file.h"
-#include "hearingtest/audiogram.h"
-#include "session/state.h"
+#include "model/audiogram.h"
+#include "model/state.h"
 
 namespace sonavel {
 

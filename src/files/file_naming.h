@@ -6,9 +6,9 @@
 #include <string>
 
 #include "core/regional.h"
-#include "hearingtest/audiogram.h"
-#include "session/state.h"
-#include "settings/settings.h"
+#include "model/audiogram.h"
+#include "model/state.h"
+#include "model/settings.h"
 
 namespace sonavel {
 

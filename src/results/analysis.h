@@ -7,7 +7,7 @@
 
 #include "core/date_time.h"
 #include "core/regional.h"
-#include "hearingtest/audiogram.h"
+#include "model/audiogram.h"
 
 namespace sonavel {
 

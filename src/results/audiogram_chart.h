@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/canvas.h"
-#include "session/state.h"
+#include "model/state.h"
 
 namespace sonavel {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "hearingtest/audiogram.h"
+#include "model/audiogram.h"
 
 namespace sonavel {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/regional.h"
-#include "hearingtest/audiogram.h"
-#include "session/state.h"
-#include "settings/settings.h"
+#include "model/audiogram.h"
+#include "model/state.h"
+#include "model/settings.h"
 
 namespace sonavel {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/canvas.h"
-#include "hearingtest/audiogram.h"
+#include "model/audiogram.h"
 
 namespace sonavel {
 

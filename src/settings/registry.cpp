@@ -1,7 +1,7 @@
 #include "settings/registry.h"
 
 #include "core/error.h"
-#include "hearingtest/audiogram.h"
+#include "model/audiogram.h"
 
 namespace sonavel {
 

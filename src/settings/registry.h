@@ -14,7 +14,7 @@
 
 #include "core/host.h"
 #include "settings/key_store.h"
-#include "settings/settings.h"
+#include "model/settings.h"
 
 namespace sonavel {
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "audio/wave_out.h"
-#include "session/state.h"
+#include "model/state.h"
 #include "hearingtest/joystick.h"
-#include "settings/settings.h"
+#include "model/settings.h"
 
 namespace sonavel {
 

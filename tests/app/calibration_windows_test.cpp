@@ -16,7 +16,7 @@
 #include "app/bio_cal_wizard.h"
 #include "app/calibration_info_dialog.h"
 #include "app/compatibility_test_window.h"
-#include "app/test_window.h"
+#include "app/hearing_test_window.h"
 #include "app_test_support.h"
 #include "calibration/calibration_file.h"
 #include "calibration/calibration_rig.h"

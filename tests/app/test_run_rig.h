@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "app/main_window.h"
-#include "app/test_window.h"
+#include "app/hearing_test_window.h"
 #include "app_test_support.h"
 #include "platform/sim/sim_listener.h"
 #include "platform/sim/simulation.h"

@@ -13,7 +13,7 @@
 #include "app/compatibility_test_window.h"
 #include "app/results_window.h"
 #include "app/settings_dialog.h"
-#include "hearingtest/test_procedure.h"
+#include "hearingtest/procedure.h"
 #include "results/analysis.h"
 #include "results/results_summary.h"
 #include "test_run_rig.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "calibration/bio_cal.h"
-#include "calibration/compatibility_test.h"
+#include "calibration/compatibility.h"
 #include "platform/sim/buffer_analysis.h"
 #include "platform/sim/sim_endpoint_volume.h"
 #include "platform/sim/sim_host.h"

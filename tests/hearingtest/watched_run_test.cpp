@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "core/recording_canvas.h"
-#include "hearingtest/test_procedure.h"
-#include "hearingtest/test_procedure_fakes.h"
+#include "hearingtest/procedure.h"
+#include "hearingtest/procedure_fakes.h"
 #include "platform/sim/sim_endpoint_volume.h"
 #include "platform/sim/sim_output_watch.h"
 #include "platform/sim/sim_views.h"

@@ -16,7 +16,7 @@
 
 #include "app/program.h"
 #include "app/qt_host.h"
-#include "hearingtest/test_procedure.h"
+#include "hearingtest/procedure.h"
 #include "platform/keyfile/key_file.h"
 #include "platform/sim/simulation.h"
 #include "settings/registry.h"

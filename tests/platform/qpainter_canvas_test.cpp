@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "results/audiogram_chart.h"
-#include "session/state.h"
+#include "model/state.h"
 
 namespace sonavel {
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/canvas.h"
-#include "hearingtest/test_procedure.h"
-#include "hearingtest/test_views.h"
-#include "session/state.h"
+#include "hearingtest/procedure.h"
+#include "hearingtest/views.h"
+#include "model/state.h"
 
 namespace sonavel {
 

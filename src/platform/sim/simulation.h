@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "calibration/calibration_data.h"
+#include "model/calibration_data.h"
 #include "core/regional.h"
 #include "mixer/mixer_discovery.h"
 #include "platform/sim/sim_calibrator.h"
 #include "platform/sim/sim_listener.h"
-#include "session/state.h"
+#include "model/state.h"
 #include "settings/key_store.h"
 
 namespace sonavel {

@@ -2,9 +2,9 @@
 // the most the history holds), as after the window was covered or shown again during a run.
 #include <benchmark/benchmark.h>
 
-#include "app/test_window.h"
-#include "hearingtest/test_graph.h"
-#include "session/state.h"
+#include "app/hearing_test_window.h"
+#include "hearingtest/graph.h"
+#include "model/state.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/settings.h"
+#include "model/settings.h"
 
 namespace sonavel {
 

@@ -1,4 +1,4 @@
-#include "calibration/compatibility_test.h"
+#include "calibration/compatibility.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "hearingtest/test_procedure.h"
+#include "hearingtest/procedure.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <map>
 
 #include "core/recording_canvas.h"
-#include "hearingtest/test_procedure_fakes.h"
+#include "hearingtest/procedure_fakes.h"
 #include "platform/sim/sim_views.h"
 
 namespace sonavel {

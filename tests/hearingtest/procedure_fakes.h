@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "hearingtest/test_sound.h"
+#include "hearingtest/sound.h"
 #include "platform/sim/buffer_analysis.h"
 #include "platform/sim/sim_host.h"
-#include "session/state.h"
+#include "model/state.h"
 
 namespace sonavel::test {
 

@@ -1,4 +1,4 @@
-#include "hearingtest/audiogram.h"
+#include "model/audiogram.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "app/test_window.h"
+#include "app/hearing_test_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,8 +11,8 @@
 #include "app/desktop_font.h"
 #include "app/window_keys.h"
 #include "hearingtest/response_button.h"
-#include "hearingtest/test_graph.h"
-#include "hearingtest/test_procedure.h"
+#include "hearingtest/graph.h"
+#include "hearingtest/procedure.h"
 #include "platform/qt/qpainter_canvas.h"
 
 namespace sonavel {

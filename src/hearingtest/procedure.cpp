@@ -1,10 +1,10 @@
-#include "hearingtest/test_procedure.h"
+#include "hearingtest/procedure.h"
 
 #include <algorithm>
 
 #include "core/rounding.h"
-#include "hearingtest/test_graph.h"
-#include "hearingtest/test_inputs.h"
+#include "hearingtest/graph.h"
+#include "hearingtest/inputs.h"
 #include "results/analysis.h"
 
 namespace sonavel {

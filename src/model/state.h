@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "calibration/calibration_data.h"
+#include "model/calibration_data.h"
 #include "core/date_time.h"
-#include "hearingtest/audiogram.h"
-#include "settings/settings.h"
+#include "model/audiogram.h"
+#include "model/settings.h"
 
 namespace sonavel {
 

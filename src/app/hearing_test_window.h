@@ -11,9 +11,9 @@
 #include <string>
 
 #include "core/canvas.h"
-#include "hearingtest/test_views.h"
+#include "hearingtest/views.h"
 #include "platform/qt/qpainter_canvas.h"
-#include "session/state.h"
+#include "model/state.h"
 
 class QLabel;
 class QPushButton;

@@ -1,4 +1,4 @@
-#include "settings/settings.h"
+#include "model/settings.h"
 
 #include <gtest/gtest.h>
 

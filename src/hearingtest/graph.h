@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/canvas.h"
-#include "session/state.h"
+#include "model/state.h"
 
 namespace sonavel {
 

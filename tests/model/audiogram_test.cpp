@@ -1,10 +1,10 @@
-#include "hearingtest/audiogram.h"
+#include "model/audiogram.h"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 
-#include "session/state.h"
+#include "model/state.h"
 
 namespace sonavel {
 namespace {

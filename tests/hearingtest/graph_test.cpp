@@ -1,4 +1,4 @@
-#include "hearingtest/test_graph.h"
+#include "hearingtest/graph.h"
 
 #include <gtest/gtest.h>
 

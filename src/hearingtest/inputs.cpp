@@ -1,10 +1,10 @@
-#include "hearingtest/test_inputs.h"
+#include "hearingtest/inputs.h"
 
 #include <cmath>
 
 #include "core/regional.h"
 #include "core/rounding.h"
-#include "hearingtest/audiogram.h"
+#include "model/audiogram.h"
 
 namespace sonavel {
 

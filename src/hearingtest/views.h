@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/canvas.h"
-#include "hearingtest/audiogram.h"
+#include "model/audiogram.h"
 #include "hearingtest/response_button.h"
 
 namespace sonavel {

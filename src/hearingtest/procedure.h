@@ -10,9 +10,9 @@
 #include "audio/output_watch.h"
 #include "core/host.h"
 #include "core/regional.h"
-#include "hearingtest/test_sound.h"
-#include "hearingtest/test_views.h"
-#include "session/state.h"
+#include "hearingtest/sound.h"
+#include "hearingtest/views.h"
+#include "model/state.h"
 
 namespace sonavel {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "hearingtest/audiogram.h"
+#include "model/audiogram.h"
 
 namespace sonavel {
 

@@ -3,10 +3,10 @@
 #pragma once
 
 #include "audio/tone_output.h"
-#include "hearingtest/test_sound.h"
+#include "hearingtest/sound.h"
 #include "mixer/mixer_discovery.h"
 #include "session/devices.h"
-#include "session/state.h"
+#include "model/state.h"
 
 namespace sonavel {
 

@@ -9,7 +9,7 @@
 #include "app/main_window.h"
 #include "app/printing.h"
 #include "app/results_window.h"
-#include "app/test_window.h"
+#include "app/hearing_test_window.h"
 #include "core/error.h"
 #include "platform/sim/sim_views.h"
 #include "results/audiogram_chart.h"
