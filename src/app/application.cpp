@@ -1,15 +1,18 @@
 #include "app/application.h"
 
-#include <QMessageBox>
+#include <cstdio>
 #include <exception>
 
 namespace sonavel {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
-  ReportError = [](const std::string& text) {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), QString::fromStdString(text),
-                    QMessageBox::Ok);
-    box.exec();
+  ReportError = [this](const std::string& text) {
+    // Through the program's host, like every other box; before there is one, nowhere but the
+    // error stream.
+    if (host_)
+      host_->MessageBox(text, "Sonavel", MessageIcon::Error, ButtonOk);
+    else
+      std::fputs((text + "\n").c_str(), stderr);
   };
 }
 

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "core/host.h"
+
 namespace sonavel {
 
 class Application : public QApplication {
@@ -13,9 +15,14 @@ class Application : public QApplication {
   Application(int& argc, char** argv);
 
   bool notify(QObject* receiver, QEvent* event) override;
+  // The host whose message boxes report the error (the program's).
+  void SetHost(Host* host) { host_ = host; }
 
   // Shows the report; the tests replace it to read the text back.
   std::function<void(const std::string&)> ReportError;
+
+ private:
+  Host* host_ = nullptr;
 };
 
 }  // namespace sonavel

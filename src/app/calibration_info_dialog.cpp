@@ -139,15 +139,10 @@ void TfrmCalibrationInfo::OKSaveClick() {
 
   // From here on the new calibration is in use, stored or not.
   const std::optional<QString> file = SaveDialog ? SaveDialog() : RunSaveDialog();
-  if (file && !file->isEmpty()) {
-    try {
-      WriteCal(file->toStdString(), h, s.State.CalibrationData);
-    } catch (const SonavelError& e) {
-      // The dialog stays open so that the user can pick another place.
-      s.HostRef.MessageBox(e.what(), "", MessageIcon::Error, ButtonOk);
-      return;
-    }
-  }
+  // A save that fails keeps the dialog open, so that the user can pick another place.
+  if (file && !file->isEmpty() &&
+      !s.Attempt([&] { WriteCal(file->toStdString(), h, s.State.CalibrationData); }, MessageIcon::Error))
+    return;
   close();
 }
 

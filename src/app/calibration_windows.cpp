@@ -58,8 +58,6 @@ CalibrationWindows::CalibrationWindows(TfrmMain& main) : main_(main) {
   connect(main.CheckorRecalibratebyEar1, &QAction::triggered, this, &CalibrationWindows::SubjRecal1Click);
   connect(main.CalInfo1, &QAction::triggered, this, &CalibrationWindows::CalInfo1Click);
   connect(main.TestCompatibility1, &QAction::triggered, this, &CalibrationWindows::TestCompatibility1Click);
-  main.Windows.Calibration = true;
-  main.Windows.Compatibility = true;
   main.UpdateMenus();
 }
 

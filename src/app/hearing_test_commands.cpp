@@ -29,9 +29,6 @@ void TfrmMain::ConnectTestAndResults() {
   connect(ViewResults2, &QAction::triggered, this, &TfrmMain::ViewResults1Click);
   connect(Print1, &QAction::triggered, this, &TfrmMain::Print1Click);
   connect(PrinterSetup1, &QAction::triggered, this, &TfrmMain::PrinterSetup1Click);
-  Windows.TestWindow = true;
-  Windows.Results = true;
-  Windows.Printing = true;
   UpdateMenus();
 }
 

@@ -51,10 +51,12 @@ int main(int argc, char* argv[]) {
       const sonavel::ListenerSettings listener = sonavel::ParseDemoOptions(arguments, consumed);
       arguments.erase(arguments.begin(), arguments.begin() + static_cast<std::ptrdiff_t>(consumed));
       sonavel::Demonstration demonstration(listener, options.Splash);
+      app.SetHost(&demonstration.GetProgram().GetHost());
       demonstration.Start(arguments);
       return QApplication::exec();
     }
     sonavel::Program program(options);
+    app.SetHost(&program.GetHost());
     program.Start(arguments);
     return QApplication::exec();
   } catch (const sonavel::SonavelError& e) {

@@ -33,7 +33,6 @@
 #include "app/window_keys.h"
 #include "core/error.h"
 #include "files/file_naming.h"
-#include "platform/keyfile/key_file.h"
 #include "platform/qt/qpainter_canvas.h"
 #include "results/analysis.h"
 #include "results/audiogram_chart.h"
@@ -74,45 +73,6 @@ QString DatePickerFormat(const RegionalFormat& regional) {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-// What the settings load sets off in the windows.
-
-class TfrmMain::FollowUp : public SettingsFollowUp {
- public:
-  explicit FollowUp(TfrmMain& w) : w_(w) {}
-
-  void SettingChanged(const RegistryField& field) override {
-    AppState& s = w_.State();
-    if (field.Boolean == &SettingsRecord::Reject1st) CalcThreshold(s.CurrentAudiogram, s.Settings.Reject1st);
-    w_.RepaintAudiogram();
-  }
-  void AudiogramAreaColourLoaded(Colour colour) override {
-    areaColour_ = colour;
-    w_.RepaintAudiogram();
-  }
-  void MainWindowColourLoaded(Colour colour) override {
-    windowColour_ = colour;
-    w_.ApplyMainWindowColour(colour);
-  }
-  Colour AudiogramAreaColour() override { return areaColour_; }
-  Colour MainWindowColour() override { return windowColour_; }
-  std::optional<int32_t> WaveOutDeviceCount() override { return w_.devices_.waveOut.GetNumDevs(); }
-  std::optional<int32_t> MixerDeviceCount() override {
-    w_.session_->MixerAccess.CountMixerDevices();
-    return static_cast<int32_t>(w_.session_->MixerAccess.MixerDeviceCount);
-  }
-  // The settings window's Hardware page comes with the settings window; until then the
-  // sequence ends with its two messages.
-  void ShowSettingsOnHardwarePage() override {
-    if (w_.isMinimized()) w_.showNormal();
-  }
-
- private:
-  TfrmMain& w_;
-  Colour areaColour_ = ColourOlive;
-  Colour windowColour_ = ColourButtonFace;
-};
-
-// ---------------------------------------------------------------------------------------------
 
 AudiogramBox::AudiogramBox(TfrmMain& owner, bool isChart, QWidget* parent)
     : QWidget(parent), owner_(owner), isChart_(isChart) {
@@ -144,7 +104,6 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
   testWindow_->AlsoListenTo(this);
   HelpKey(*testWindow_, [this] { host_.OpenHelp(14); });
   session_->Procedure().SetObserver(this);
-  followUp_ = std::make_unique<FollowUp>(*this);
   screenSaver_ = new ScreenSaverInhibitor(this);
   workingDirectory_ = QDir::currentPath();
 
@@ -159,7 +118,6 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
   connect(about_.get(), &TfrmAbout::HelpRequested, this, [this](int context) { host_.OpenHelp(context); });
   connect(about_.get(), &TfrmAbout::Closed, this, [this] { setEnabled(true); });
   settings_ = std::make_unique<TfrmSettings>(*this);
-  Windows.Settings = true;
   connect(Options1, &QAction::triggered, this, [this] { settings_->ShowSettings(); });
   connect(GraphSettings1, &QAction::triggered, this, [this] { settings_->ShowSettings(PageGraphSettings); });
   ConnectTestAndResults();
@@ -447,7 +405,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 void TfrmMain::UpdateMenus() {
   const AppState& s = State();
   const MenuEnabling m =
-      EvaluateMenus({s.ResultsPresent, s.CalibrationLoaded, waveDevicePresent_, s.Run.Active}, Windows);
+      EvaluateMenus({s.ResultsPresent, s.CalibrationLoaded, waveDevicePresent_, s.Run.Active});
   New1->setEnabled(m.New);
   Open1->setEnabled(m.Open);
   Save1->setEnabled(m.Save);
@@ -486,17 +444,7 @@ void TfrmMain::FormCreate(const std::vector<std::string>& arguments) {
   AfterAudiogramChange();
 }
 
-void TfrmMain::LoadSettings(const std::string& keyFirstPath) {
-  // An installed desktop program has no installer that could make the key for this user: a
-  // start that finds it at neither path makes it as the installation would, so that the
-  // settings can be stored and the first-start sequence runs.
-  if (!keys_.OpenKey(KeyPaths::FirstElseAlternative) && !keyFirstPath.empty()) {
-    try {
-      InstallKeyFile(keyFirstPath, InstalledKeyValues(InstallationSettings(), true));
-    } catch (const SonavelError& e) {
-      host_.ShowMessage(e.what());
-    }
-  }
+void TfrmMain::LoadSettings() {
   // The settings window's creation: the device lists, the load, the mixer device check.
   settings_->FormCreate();
   RepaintAudiogram();

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/menu_enabling.h"
+#include "session/menu_enabling.h"
 #include "core/host.h"
 #include "core/regional.h"
 #include "hearingtest/views.h"
@@ -92,7 +92,7 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   // settings load with the first-start sequence, the calibration of the command line or the
   // settings.
   void FormCreate(const std::vector<std::string>& arguments);
-  void LoadSettings(const std::string& keyFirstPath);
+  void LoadSettings();
   void LoadStartupCalibration();
   // Shows the window at the end of start-up; a window the start opened over it (the settings of
   // the first start) keeps the keyboard.
@@ -165,9 +165,6 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   QAction *MainHelp1, *Gettingstarted1, *FAQ1, *Emailtheauthor1, *About1;
   QAction *Retest2, *ViewResults2, *SaveAs1, *GraphSettings1;
 
-  // The windows of the later commands that exist; their menu items follow.
-  AvailableWindows Windows;
-
  signals:
   // A test run started or ended: the windows that must not change its devices follow.
   void TestRunChanged(bool running);
@@ -179,7 +176,6 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
 
  private:
   friend class AudiogramBox;
-  class FollowUp;
 
   void BuildLayout();
   void BuildMenus();
@@ -206,7 +202,6 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   bool useEndpointVolume_;
   std::unique_ptr<TfrmTest> testWindow_;
   std::unique_ptr<Session> session_;
-  std::unique_ptr<FollowUp> followUp_;
   // Windows of their own, not children: a disabled main window must not disable them.
   std::unique_ptr<TfrmAbout> about_;
   std::unique_ptr<THelpWindow> help_;

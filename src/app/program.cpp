@@ -2,6 +2,7 @@
 
 #include "app/help_window.h"
 #include "app/splash.h"
+#include "core/error.h"
 #include "core/regional.h"
 
 namespace sonavel {
@@ -22,6 +23,13 @@ Program::Program(const ProgramOptions& options, Host* host)
 
 Program::~Program() = default;
 
+void InstallSettingsKeyIfMissing(KeyStore& keys, const std::string& firstPath, Host& host) {
+  if (keys.OpenKey(KeyPaths::FirstElseAlternative) || firstPath.empty()) return;
+  if (const std::optional<Failure> failure =
+          FailureOf([&] { InstallKeyFile(firstPath, InstalledKeyValues(InstallationSettings(), true)); }))
+    ShowFailure(host, *failure);
+}
+
 void Program::Start(const std::vector<std::string>& arguments) {
   if (options_.Splash) {
     TSplash splash;
@@ -29,7 +37,8 @@ void Program::Start(const std::vector<std::string>& arguments) {
   }
   TfrmMain& w = *main_;
   w.FormCreate(arguments);
-  w.LoadSettings(keys_.Paths().First);
+  InstallSettingsKeyIfMissing(keys_, keys_.Paths().First, *host_);
+  w.LoadSettings();
   w.LoadStartupCalibration();
   w.ShowAtStart();
 }

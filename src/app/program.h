@@ -13,6 +13,12 @@
 
 namespace sonavel {
 
+// An installed desktop program has no installer that could make the key for this user: a start
+// that finds it at neither path makes it at the first path as the installation would
+// (FirstRun = 1), so that the settings can be stored and the first-start sequence runs. A key
+// that cannot be written is said, and the start goes on with the defaults.
+void InstallSettingsKeyIfMissing(KeyStore& keys, const std::string& firstPath, Host& host);
+
 struct ProgramOptions {
   bool Splash = true;
   DriverOptions Drivers;

@@ -13,23 +13,6 @@
 
 namespace sonavel {
 
-std::string LongTimePatternWithoutZone(const std::string& pattern) {
-  // The user's long time format of the system has no time zone; Qt's long pattern ends with one
-  // ("HH:mm:ss t"), which would land in files as a stray letter.
-  std::string out;
-  bool quoted = false;
-  for (size_t i = 0; i < pattern.size(); ++i) {
-    const char c = pattern[i];
-    if (c == '\'') quoted = !quoted;
-    if (!quoted && c == 't') {
-      while (!out.empty() && out.back() == ' ') out.pop_back();
-      continue;
-    }
-    out += c;
-  }
-  return out;
-}
-
 RegionalFormat RegionalFormatFromSystem() {
   // Without regional settings (the C locale) the program keeps to its own, German, formats.
   if (QLocale::system().language() == QLocale::C) return RegionalDeDe();

@@ -18,9 +18,6 @@ class QMessageBox;
 
 namespace sonavel {
 
-// A long time pattern of Qt without its time-zone field ("HH:mm:ss t" -> "HH:mm:ss").
-std::string LongTimePatternWithoutZone(const std::string& pattern);
-
 // The user's regional formats, taken from the system locale.
 RegionalFormat RegionalFormatFromSystem();
 

@@ -208,7 +208,7 @@ void TfrmResults::PrintButtonClick() {
                              "“ gibt es bereits. Soll der Ausdruck sie ersetzen?";
     if (host_.MessageBox(text, "Drucken", MessageIcon::Confirmation, ButtonYes | ButtonNo) != ResultYes) return;
   }
-  std::string failure;
+  std::optional<Failure> failure;
   {
     // The buttons and the colour come back also when the job fails.
     RestoreAfterPrint restore([this] {
@@ -219,18 +219,16 @@ void TfrmResults::PrintButtonClick() {
     OK->setEnabled(false);
     PrintButton->setEnabled(false);
     SetBackground(true);
-    try {
+    failure = FailureOf([this] {
       PrintWidgetImage(printing_.Printer(), *this, [this](QWidget& w, QPainter& p) {
         if (&w != Table) return false;
         FormPaint(p);
         return true;
       });
-    } catch (const SonavelError& e) {
-      failure = e.what();
-    }
+    });
   }
-  // The general error report, over the restored window.
-  if (!failure.empty()) host_.MessageBox(failure, "", MessageIcon::Error, ButtonOk);
+  // Over the restored window.
+  if (failure) ShowFailure(host_, {failure->Text, MessageIcon::Error});
 }
 
 void TfrmResults::changeEvent(QEvent* event) {

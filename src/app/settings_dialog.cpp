@@ -1,5 +1,4 @@
 #include "app/settings_dialog.h"
-#include "app/hearing_test_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -29,6 +28,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/hearing_test_window.h"
 #include "app/main_window.h"
 #include "app/window_keys.h"
 #include "core/error.h"
@@ -651,33 +651,19 @@ void TfrmSettings::FillDeviceLists() {
   MixerDevice->clear();
   if (session_.DeviceSet.waveOut.GetNumDevs() <= 0) return;
   waveEntries_ = WaveOutListEntries(session_.DeviceSet.waveOut);
-  Mixer& mixer = session_.MixerAccess;
-  mixer.CountMixerDevices();
-  for (uint32_t n = 0; n < mixer.MixerDeviceCount; ++n) {
-    session_.OpenMixerDevice(n);
-    mixerEntries_.push_back(mixer.Caps.Name + " Driver Version " + mixer.Caps.Version);
-  }
+  mixerEntries_ = session_.MixerDeviceEntries();
   for (const std::string& e : waveEntries_) WaveOutDevice->addItem(Q(e));
   for (const std::string& e : mixerEntries_) MixerDevice->addItem(Q(e));
 }
 
 void TfrmSettings::FormCreate() {
   FillDeviceLists();
-  try {
-    const RegistryLoadResult loaded =
-        ReadRegistry(session_.Keys, main_.State().Settings, *followUp_, session_.HostRef);
-    SyncControls();
-    Mixer& mixer = session_.MixerAccess;
-    if (MixerDeviceGone(loaded.MixerDeviceNumber, mixer.MixerDeviceCount)) {
-      session_.HostRef.ShowMessage(MixerDeviceGoneText);
-      ShowSettings(PageSoundCard);
-    } else {
-      session_.OpenMixerDevice(static_cast<uint32_t>(loaded.MixerDeviceNumber));
-    }
-  } catch (const SonavelError& e) {
-    SyncControls();
-    session_.HostRef.MessageBox(e.what(), "", MessageIcon::Error, ButtonOk);
-  }
+  bool mixerGone = false;
+  // A failed load still shows what it left in the record.
+  const std::optional<Failure> failure = FailureOf([&] { mixerGone = session_.LoadSettingsAtStart(*followUp_); });
+  SyncControls();
+  if (failure) session_.Report({failure->Text, MessageIcon::Error});
+  if (mixerGone) ShowSettings(PageSoundCard);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -760,25 +746,18 @@ void TfrmSettings::OKClick() {
   if (PauseTimeEdit->hasFocus()) FieldExit(BoundedField::PauseTimeEdit);
   if (TestTimeEdit->hasFocus()) FieldExit(BoundedField::TestTimeEdit);
   if (ReverseEdit->hasFocus()) FieldExit(BoundedField::ReverseEdit);
-  try {
-    WriteRegistry(session_.Keys, main_.State().Settings);
-  } catch (const SonavelError& e) {
-    session_.HostRef.MessageBox(e.what(), "", MessageIcon::Error, ButtonOk);
-    return;
-  }
+  if (!session_.Attempt([&] { WriteRegistry(session_.Keys, main_.State().Settings); }, MessageIcon::Error)) return;
   main_.RepaintAudiogram();
   close();
 }
 
 void TfrmSettings::CancelClick() {
-  try {
-    ReadRegistry(session_.Keys, main_.State().Settings, *followUp_, session_.HostRef);
-  } catch (const SonavelError& e) {
-    SyncControls();
-    session_.HostRef.MessageBox(e.what(), "", MessageIcon::Error, ButtonOk);
+  const std::optional<Failure> failure = FailureOf([&] { session_.ReadRegistry(*followUp_); });
+  SyncControls();
+  if (failure) {
+    session_.Report({failure->Text, MessageIcon::Error});
     return;
   }
-  SyncControls();
   close();
 }
 

@@ -58,13 +58,11 @@ int RunCli(const std::vector<std::string>& args, Io& io) {
     }
   try {
     return it->second.run(rest, io);
-  } catch (const UsageError& e) {
-    io.err << "sonavel-cli " << args[0] << ": " << e.what() << "\n";
-    return ExitUsage;
   } catch (const RunError& e) {
     io.err << "sonavel-cli " << args[0] << ": " << e.what() << "\n";
     return ExitFailure;
   } catch (const SonavelError& e) {
+    // Bad input: a UsageError, or a file the core refused.
     io.err << "sonavel-cli " << args[0] << ": " << e.what() << "\n";
     return ExitUsage;
   } catch (const std::exception& e) {

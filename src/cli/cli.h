@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
+
 namespace sonavel::cli {
 
 constexpr int ExitOk = 0;
@@ -17,15 +19,15 @@ constexpr int ExitFailure = 1;  // a device or system error
 constexpr int ExitUsage = 2;    // bad or missing options, bad input
 
 // Thrown for bad input; RunCli prints the one-line message and exits with ExitUsage.
-class UsageError : public std::runtime_error {
+class UsageError : public SonavelError {
  public:
-  explicit UsageError(const std::string& message) : std::runtime_error(message) {}
+  explicit UsageError(const std::string& message) : SonavelError(message) {}
 };
 
 // Thrown for a failure outside the input (a device, the file system); exit status ExitFailure.
-class RunError : public std::runtime_error {
+class RunError : public SonavelError {
  public:
-  explicit RunError(const std::string& message) : std::runtime_error(message) {}
+  explicit RunError(const std::string& message) : SonavelError(message) {}
 };
 
 struct Io {

@@ -294,4 +294,19 @@ std::string FormatDecimal(double value, char decimalSeparator) {
   return out;
 }
 
+std::string LongTimePatternWithoutZone(const std::string& pattern) {
+  std::string out;
+  bool quoted = false;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    if (c == '\'') quoted = !quoted;
+    if (!quoted && c == 't') {
+      while (!out.empty() && out.back() == ' ') out.pop_back();
+      continue;
+    }
+    out += c;
+  }
+  return out;
+}
+
 }  // namespace sonavel

@@ -29,6 +29,10 @@ struct RegionalFormat {
 RegionalFormat MakeRegionalFormat(std::string name, std::string_view shortDatePattern,
                                   std::string_view longTimePattern, char decimalSeparator);
 
+// A long time pattern of the desktop without its time-zone field ("HH:mm:ss t" -> "HH:mm:ss"):
+// the user's long time format carries none, and a zone letter would land in files.
+std::string LongTimePatternWithoutZone(const std::string& pattern);
+
 // The fixed profiles: de_DE (dd.MM.yyyy, HH:mm:ss, ",") and en_US (M/d/yyyy, h:mm:ss AP, ".").
 RegionalFormat RegionalDeDe();
 RegionalFormat RegionalEnUs();

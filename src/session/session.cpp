@@ -5,6 +5,7 @@
 #include "files/audiogram_file.h"
 #include "files/file_naming.h"
 #include "files/text_export.h"
+#include "settings/settings_rules.h"
 #include "settings/suppressible_message.h"
 
 namespace sonavel {
@@ -33,9 +34,25 @@ bool Session::OpenMixerDevice(uint32_t n) {
   return MixerAccess.DeviceOpen;
 }
 
-bool Session::OpenChosenMixerDevice() {
-  // -1 arrives as 0xFFFFFFFF, a number no device has.
-  return OpenMixerDevice(static_cast<uint32_t>(State.Settings.MixerDevice));
+std::vector<std::string> Session::MixerDeviceEntries() {
+  std::vector<std::string> entries;
+  MixerAccess.CountMixerDevices();
+  for (uint32_t n = 0; n < MixerAccess.MixerDeviceCount; ++n) {
+    OpenMixerDevice(n);
+    entries.push_back(MixerAccess.Caps.Name + " Driver Version " + MixerAccess.Caps.Version);
+  }
+  return entries;
+}
+
+bool Session::LoadSettingsAtStart(SettingsFollowUp& followUp) {
+  const RegistryLoadResult loaded = ReadRegistry(followUp);
+  MixerAccess.CountMixerDevices();
+  if (MixerDeviceGone(loaded.MixerDeviceNumber, MixerAccess.MixerDeviceCount)) {
+    HostRef.ShowMessage(MixerDeviceGoneText);
+    return true;
+  }
+  OpenMixerDevice(static_cast<uint32_t>(loaded.MixerDeviceNumber));
+  return false;
 }
 
 RegistryLoadResult Session::ReadRegistry(SettingsFollowUp& followUp) {
@@ -61,13 +78,7 @@ void Session::LoadStartupCalibration() {
 bool Session::OpenAudiogram(const std::string& fileName) {
   // A run writes into the audiogram it started with.
   if (TestRunning()) return false;
-  try {
-    ReadFile(fileName, State, Regional, HostRef.Now().Day.Year);
-  } catch (const SonavelError& e) {
-    HostRef.ShowMessage(e.what());
-    return false;
-  }
-  return true;
+  return Attempt([&] { ReadFile(fileName, State, Regional, HostRef.Now().Day.Year); });
 }
 
 bool Session::SaveAudiogram(const std::string& fileName, int32_t fileType) {
@@ -76,25 +87,30 @@ bool Session::SaveAudiogram(const std::string& fileName, int32_t fileType) {
       WriteAsciiFile(fileName, State.CurrentAudiogram, State.Personal, Regional);
     else
       WriteFile(fileName, State.CurrentAudiogram, State.Personal, Regional);
-  } catch (const std::exception&) {
-    // One message for every failure of the command, whatever it was; the previous file stays
-    // whole because the writers replace it only once the new one is complete.
-    HostRef.ShowMessage(SaveErrorText);
+  } catch (const std::exception& e) {
+    // One message for every failure of the command, whatever it was, and below it the reason;
+    // the previous file stays whole because the writers replace it only once the new one is
+    // complete.
+    lastFailure_ = Failure{std::string(SaveErrorText) + "\n" + e.what(), MessageIcon::None};
+    Report(*lastFailure_);
     return false;
   }
   return true;
 }
 
+bool Session::Attempt(const std::function<void()>& work, MessageIcon icon) {
+  std::optional<Failure> failure = FailureOf(work);
+  if (!failure) return true;
+  if (failure->Icon == MessageIcon::None) failure->Icon = icon;
+  lastFailure_ = failure;
+  Report(*failure);
+  return false;
+}
+
 bool Session::LoadCalibration(const std::string& fileName) {
   // One audiogram is measured with one calibration.
   if (TestRunning()) return false;
-  try {
-    ReadCal(fileName, State, CalHeader);
-  } catch (const SonavelError& e) {
-    HostRef.ShowMessage(e.what());
-    return false;
-  }
-  return true;
+  return Attempt([&] { ReadCal(fileName, State, CalHeader); });
 }
 
 bool Session::NewAudiogram() {

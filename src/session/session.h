@@ -5,11 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "audio/tone_output.h"
 #include "calibration/calibration_file.h"
+#include "core/error.h"
 #include "core/host.h"
 #include "core/regional.h"
 #include "session/device_sound.h"
@@ -66,14 +69,19 @@ class Session {
   // Counts the mixer devices and opens device n (a number not below the count opens nothing);
   // failures are shown through the host. True when the device is open. Refused while a test runs.
   bool OpenMixerDevice(uint32_t n);
-  // The mixer device the settings choose (an empty selection, -1, opens nothing).
-  bool OpenChosenMixerDevice();
+  // The settings dialog's mixer list: every mixer device opened once in turn (failures shown),
+  // each entry its name and driver version. The device open afterwards is the last one.
+  std::vector<std::string> MixerDeviceEntries();
 
   // The settings from the key: the load (a failure shown through the host, the defaults taken),
   // then, for ReadRegistry, the first-start check. A FirstRun value that is missing or not a
   // number throws SonavelError naming it.
   RegistryLoadResult ReadRegistry(SettingsFollowUp& followUp);
   RegistryLoadResult LoadRegistryValues(SettingsFollowUp& followUp);
+  // Start-up's settings: ReadRegistry, then the mixer device they choose. A stored number that
+  // is no device (any more) is said and opens nothing: the settings window then shows its
+  // Hardware page, so that the user picks one. True when that is the case.
+  bool LoadSettingsAtStart(SettingsFollowUp& followUp);
 
   // Start-up: the command line joined from the arguments, the audiogram it names opened (else
   // New), the calibration it names or the default one loaded. Failures are shown through the
@@ -101,7 +109,15 @@ class Session {
   // The New Test command (the test procedure's NewTest1Click).
   void NewTest();
 
+  // The one way a command's failure reaches the user: `work` runs, and a SonavelError it throws
+  // is shown through the host (the error's icon, else `icon`). False when it failed.
+  bool Attempt(const std::function<void()>& work, MessageIcon icon = MessageIcon::None);
+  void Report(const Failure& failure) { ShowFailure(HostRef, failure); }
+  // The reason of the last failed command (the save shows the system's one text for all of them).
+  const std::optional<Failure>& LastFailure() const { return lastFailure_; }
+
  private:
+  std::optional<Failure> lastFailure_;
   DeviceTestSound sound_;
   TestProcedure procedure_;
 };

@@ -40,22 +40,3 @@ TEST(GeneralErrorReport, AnErrorLeftByAHandlerIsShownAndTheEventLoopGoesOn) {
 
 }  // namespace
 }  // namespace sonavel
-
-namespace sonavel {
-namespace {
-
-TEST(RegionalFormatFromSystem, TheLongTimeFormatCarriesNoTimeZone) {
-  const struct {
-    const char* qtPattern;
-    const char* expected;
-  } cases[] = {
-      {"HH:mm:ss t", "HH:mm:ss"},
-      {"h:mm:ss AP t", "h:mm:ss AP"},
-      {"HH:mm:ss", "HH:mm:ss"},
-      {"HH 'Uhr' mm t", "HH 'Uhr' mm"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(LongTimePatternWithoutZone(c.qtPattern), c.expected) << c.qtPattern;
-}
-
-}  // namespace
-}  // namespace sonavel

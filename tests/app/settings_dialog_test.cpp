@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "app/program.h"
 #include "app_test_support.h"
 #include "platform/qt/qpainter_canvas.h"
 #include "results/analysis.h"
@@ -41,7 +42,8 @@ struct SettingsRig : MainWindowRig {
       WriteBytes(Dir(KeyPath), bytes);
     }
     window->FormCreate({});
-    window->LoadSettings(Dir(KeyPath));
+    InstallSettingsKeyIfMissing(keys, Dir(KeyPath), host);
+    window->LoadSettings();
   }
   TfrmSettings& dialog() { return window->SettingsWindow(); }
   SettingsRecord& settings() { return window->State().Settings; }
@@ -198,7 +200,8 @@ TEST(SettingsDialog, CloseBoxKeepsChangesForTheRunAndTheNextStartHasTheStoredOne
   MainWindowRig next;
   std::filesystem::create_directories(next.Dir("config/Brantel"));
   WriteBytes(next.Dir(KeyPath), ReadBytes(rig.Dir(KeyPath)));
-  next.window->LoadSettings(next.Dir(KeyPath));
+  InstallSettingsKeyIfMissing(next.keys, next.Dir(KeyPath), next.host);
+  next.window->LoadSettings();
   EXPECT_EQ(next.window->State().Settings.IncludeTime, stored);
   EXPECT_EQ(next.window->SettingsWindow().IncludeTime->isChecked(), stored);
 }
@@ -320,7 +323,8 @@ TEST(SettingsDialog, MixerDeviceCheckAtCreation) {
   MainWindowRig rig;
   std::filesystem::create_directories(rig.Dir("config/Brantel"));
   WriteBytes(rig.Dir(KeyPath), ReadBytes(Fixture("reg/full_utf8.reg")));
-  rig.window->LoadSettings(rig.Dir(KeyPath));
+  InstallSettingsKeyIfMissing(rig.keys, rig.Dir(KeyPath), rig.host);
+  rig.window->LoadSettings();
   TfrmSettings& d = rig.window->SettingsWindow();
   EXPECT_TRUE(rig.HostShowed(MixerDeviceGoneText));
   EXPECT_TRUE(d.isVisible());

@@ -7,6 +7,7 @@
 
 #include "app/qt_host.h"
 #include "app/screen_saver.h"
+#include "app/program.h"
 #include "app_test_support.h"
 #include "settings/suppressible_message.h"
 #include "test_run_rig.h"
@@ -26,7 +27,8 @@ TEST(FirstStart, NoKeyAnywhereWritesOneAndAsksTheFirstStartQuestion) {
   const std::string first = rig.Dir("config/Brantel/Sonavel.reg");
   ASSERT_FALSE(std::filesystem::exists(first));
   rig.window->FormCreate({});
-  rig.window->LoadSettings(first);
+  InstallSettingsKeyIfMissing(rig.keys, first, rig.host);
+  rig.window->LoadSettings();
 
   ASSERT_TRUE(std::filesystem::exists(first));
   ASSERT_GE(rig.host.Messages.size(), 2u);
@@ -48,7 +50,8 @@ TEST(FirstStart, NoKeyAnywhereWritesOneAndAsksTheFirstStartQuestion) {
   MainWindowRig again;
   std::filesystem::create_directories(again.Dir("config/Brantel"));
   WriteBytes(again.Dir("config/Brantel/Sonavel.reg"), ReadBytes(first));
-  again.window->LoadSettings(again.Dir("config/Brantel/Sonavel.reg"));
+  InstallSettingsKeyIfMissing(again.keys, again.Dir("config/Brantel/Sonavel.reg"), again.host);
+  again.window->LoadSettings();
   EXPECT_TRUE(again.host.Messages.empty());
 }
 
@@ -56,7 +59,8 @@ TEST(FirstStart, AKeyAtTheAlternativePathIsUsedAndNotCopied) {
   MainWindowRig rig;
   std::filesystem::create_directories(rig.Dir("etc/Brantel"));
   WriteBytes(rig.Dir("etc/Brantel/Sonavel.reg"), ReadBytes(Fixture("reg/full_utf8.reg")));
-  rig.window->LoadSettings(rig.Dir("config/Brantel/Sonavel.reg"));
+  InstallSettingsKeyIfMissing(rig.keys, rig.Dir("config/Brantel/Sonavel.reg"), rig.host);
+  rig.window->LoadSettings();
   EXPECT_FALSE(std::filesystem::exists(rig.Dir("config/Brantel/Sonavel.reg")));
   // The key names mixer device 1; the simulated card is device 0, so the settings window asks
   // for a new one, and that is all it says.

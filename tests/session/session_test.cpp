@@ -48,7 +48,7 @@ TEST(Session, RunsANewTestOnTheSimulatedDrivers) {
   state.Settings.Trial = false;
   state.Settings.AutoRetest = false;
   state.Settings.MixerDevice = 0;
-  ASSERT_TRUE(s.session.OpenChosenMixerDevice());
+  ASSERT_TRUE(s.session.OpenMixerDevice(0));
   state.CalibrationData = FullScaleCalibration(s.session.MixerAccess.Controls, false);
   state.CalibrationLoaded = true;
 
@@ -125,7 +125,7 @@ TEST(Session, DuringARunTheCommandsThatWouldChangeItAreRefused) {
   state.Settings.Trial = false;
   state.Settings.AutoRetest = false;
   state.Settings.MixerDevice = 0;
-  ASSERT_TRUE(s.session.OpenChosenMixerDevice());
+  ASSERT_TRUE(s.session.OpenMixerDevice(0));
   state.CalibrationData = FullScaleCalibration(s.session.MixerAccess.Controls, false);
   state.CalibrationLoaded = true;
   const CalibrationTable calibration = state.CalibrationData;
