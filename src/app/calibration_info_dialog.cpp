@@ -1,7 +1,6 @@
 #include "app/calibration_info_dialog.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,9 +23,10 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
-TfrmCalibrationInfo::TfrmCalibrationInfo(Session& session)
+TfrmCalibrationInfo::TfrmCalibrationInfo(Session& session, DesktopServices& desktop)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
-      session_(session) {
+      session_(session),
+      desktop_(desktop) {
   setObjectName(QStringLiteral("frmCalibrationInfo"));
   setWindowTitle(QStringLiteral("Calibration Information"));
   setFixedSize(DialogWidth, DialogHeight);
@@ -110,20 +110,6 @@ void TfrmCalibrationInfo::ShowInfo() {
     OKSave->setFocus();
 }
 
-std::optional<QString> TfrmCalibrationInfo::RunSaveDialog() {
-  QFileDialog dialog(this, QStringLiteral("Save Calibration Data File"));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilter(QStringLiteral("Calibration File (*.cal)"));
-  dialog.setDefaultSuffix(QStringLiteral("cal"));
-  // An existing file is overwritten without a question, as the program always did.
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-  const int result = dialog.exec();
-  activateWindow();
-  if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().front();
-}
-
 void TfrmCalibrationInfo::OKSaveClick() {
   if (!acceptMode_) {
     close();
@@ -138,10 +124,13 @@ void TfrmCalibrationInfo::OKSaveClick() {
   const CalibrationHeader& h = s.CalHeader;
 
   // From here on the new calibration is in use, stored or not.
-  const std::optional<QString> file = SaveDialog ? SaveDialog() : RunSaveDialog();
+  // An existing file is replaced without a question, as the program always did.
+  const std::optional<FileChoice> file = desktop_.ChooseFile(
+      this, {true, QStringLiteral("Save Calibration Data File"), {QStringLiteral("Calibration File (*.cal)")},
+             QString(), QString(), QStringLiteral("cal"), false});
   // A save that fails keeps the dialog open, so that the user can pick another place.
-  if (file && !file->isEmpty() &&
-      !s.Attempt([&] { WriteCal(file->toStdString(), h, s.State.CalibrationData); }, MessageIcon::Error))
+  if (file && !file->FileName.isEmpty() &&
+      !s.Attempt([&] { WriteCal(file->FileName.toStdString(), h, s.State.CalibrationData); }, MessageIcon::Error))
     return;
   close();
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/desktop_services.h"
 #include "session/session.h"
 
 class QLabel;
@@ -18,17 +19,12 @@ namespace sonavel {
 class TfrmCalibrationInfo : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmCalibrationInfo(Session& session);
+  TfrmCalibrationInfo(Session& session, DesktopServices& desktop);
 
   // Shows the dialog in the mode the hand-over says: accept while NewCalibrationPending, else
   // inspection.
   void ShowInfo();
   bool AcceptMode() const { return acceptMode_; }
-
-  // Picks the file to save to (nullopt when the user cancels); RunSaveDialog unless set.
-  std::function<std::optional<QString>()> SaveDialog;
-  // The save dialog "Save Calibration Data File".
-  std::optional<QString> RunSaveDialog();
 
   QLabel *Label1, *Label2, *Label3, *Label4, *DateStamp;
   QLineEdit *Person, *Headphones, *Soundcard, *Comment;
@@ -45,6 +41,7 @@ class TfrmCalibrationInfo : public QWidget {
 
  private:
   Session& session_;
+  DesktopServices& desktop_;
   bool acceptMode_ = false;
 };
 

@@ -28,23 +28,11 @@ CalibrationWindows::CalibrationWindows(TfrmMain& main) : main_(main) {
   Session& s = main.GetSession();
   bioCal_ = std::make_unique<TfrmBioCal>(ContextOf(s), HandOverOf(s));
   compatibility_ = std::make_unique<TfrmCompatibilityTest>(ContextOf(s));
-  info_ = std::make_unique<TfrmCalibrationInfo>(s);
+  info_ = std::make_unique<TfrmCalibrationInfo>(s, main.Desktop());
   for (QWidget* w : std::initializer_list<QWidget*>{bioCal_.get(), compatibility_.get(), info_.get()}) {
     w->setFont(main.font());
     w->setWindowIcon(main.windowIcon());
   }
-  // The save dialog goes through the main window's seam, so that scripted runs answer it.
-  info_->SaveDialog = [this]() -> std::optional<QString> {
-    if (!main_.FileDialogHook) return info_->RunSaveDialog();
-    const auto choice = main_.FileDialogHook({true,
-                                              QStringLiteral("Save Calibration Data File"),
-                                              {QStringLiteral("Calibration File (*.cal)")},
-                                              QString(),
-                                              QString(),
-                                              QStringLiteral("cal")});
-    if (!choice) return std::nullopt;
-    return choice->FileName;
-  };
 
   connect(bioCal_.get(), &TfrmBioCal::Closed, this, &CalibrationWindows::BackToMain);
   connect(bioCal_.get(), &TfrmBioCal::Finished, this, [this] { info_->ShowInfo(); });

@@ -17,7 +17,7 @@
 namespace sonavel {
 
 void TfrmMain::ConnectTestAndResults() {
-  printing_ = std::make_unique<PrintService>();
+  printing_ = std::make_unique<PrintService>(*desktop_);
   results_ = std::make_unique<TfrmResults>(ResultsWindowWiring{
       session_->State, host_, session_->Regional, *printing_, [this] { return lblDateTime->text(); }});
   connect(results_.get(), &TfrmResults::Closed, this, [this] { setEnabled(true); });

@@ -4,9 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateEdit>
-#include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -94,6 +92,8 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
     : QMainWindow(parent),
       host_(wiring.host),
       keys_(wiring.keyStore),
+      ownDesktop_(wiring.desktop ? nullptr : std::make_unique<QtDesktopServices>()),
+      desktop_(wiring.desktop ? wiring.desktop : ownDesktop_.get()),
       devices_(wiring.devices),
       useEndpointVolume_(wiring.useEndpointVolume) {
   setObjectName(QStringLiteral("frmMain"));
@@ -531,21 +531,7 @@ void TfrmMain::AfterAudiogramChange() {
   UpdateMenus();
 }
 
-std::optional<FileChoice> TfrmMain::AskFile(const FileDialogRequest& r) {
-  if (FileDialogHook) return FileDialogHook(r);
-  QFileDialog dialog(this, r.Title, r.Directory);
-  dialog.setAcceptMode(r.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(r.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setNameFilters(r.Filters);
-  dialog.setOption(QFileDialog::ReadOnly, false);
-  if (!r.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(r.DefaultSuffix);
-  if (!r.SuggestedName.isEmpty()) dialog.selectFile(r.SuggestedName);
-  const int result = dialog.exec();
-  activateWindow();
-  if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  const int type = static_cast<int>(r.Filters.indexOf(dialog.selectedNameFilter())) + 1;
-  return FileChoice{dialog.selectedFiles().front(), type > 0 ? type : 1};
-}
+std::optional<FileChoice> TfrmMain::AskFile(const FileDialogRequest& r) { return desktop_->ChooseFile(this, r); }
 
 void TfrmMain::New1Click() {
   if (!session_->NewAudiogram()) return;
@@ -602,10 +588,7 @@ void TfrmMain::Emailtheauthor1Click() {
                               .arg(QString::fromUtf8(FeedbackAddress), QString::fromUtf8(ProductName),
                                    QString::fromUtf8(ProductVersion));
   const QUrl url(address, QUrl::TolerantMode);
-  if (UrlOpener)
-    UrlOpener(url);
-  else
-    QDesktopServices::openUrl(url);
+  desktop_->OpenUrl(url);
 }
 
 void TfrmMain::About1Click() {

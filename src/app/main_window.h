@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/desktop_services.h"
 #include "session/menu_enabling.h"
 #include "core/host.h"
 #include "core/regional.h"
@@ -49,6 +50,8 @@ struct MainWindowWiring {
   Host& host;
   KeyStore& keyStore;
   RegionalFormat regional;
+  // The desktop's dialogs and services; the Qt ones when none is given.
+  DesktopServices* desktop = nullptr;
 };
 
 // A drawing area of the chart: pbxAudiogram or pbxResults. Painting either draws both.
@@ -65,19 +68,6 @@ class AudiogramBox : public QWidget {
   bool isChart_;
 };
 
-// A file picked in a file dialog, with the index (from 1) of the chosen file type.
-struct FileChoice {
-  QString FileName;
-  int32_t FileType = 1;
-};
-struct FileDialogRequest {
-  bool Save = false;
-  QString Title;
-  QStringList Filters;
-  QString Directory;
-  QString SuggestedName;
-  QString DefaultSuffix;
-};
 
 class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver {
   Q_OBJECT
@@ -128,9 +118,8 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   const QImage& ThresholdRowImage() const { return rowImage_; }
   void PaintChartImages();
 
-  // Seams for tests and scripted runs: the file dialogs and the URL opener.
-  std::function<std::optional<FileChoice>(const FileDialogRequest&)> FileDialogHook;
-  std::function<bool(const QUrl&)> UrlOpener;
+  // The desktop's dialogs and services, for every window of the program.
+  DesktopServices& Desktop() { return *desktop_; }
   // Where the help window shows topics (the host's OpenHelp is wired to it by the program).
   THelpWindow& HelpWindow();
   TfrmAbout& AboutWindow() { return *about_; }
@@ -198,6 +187,8 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
 
   Host& host_;
   KeyStore& keys_;
+  std::unique_ptr<QtDesktopServices> ownDesktop_;
+  DesktopServices* desktop_;
   Devices devices_;
   bool useEndpointVolume_;
   std::unique_ptr<TfrmTest> testWindow_;

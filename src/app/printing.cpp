@@ -2,14 +2,11 @@
 
 #include <QAbstractButton>
 #include <QDateEdit>
-#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPushButton>
 #include <QStyle>
 #include <QStyleOption>
 #include <QWidget>
@@ -20,27 +17,15 @@
 
 namespace sonavel {
 
-PrintService::PrintService() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+PrintService::PrintService(DesktopServices& desktop)
+    : desktop_(desktop), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
 
 PrintService::~PrintService() = default;
 
-bool PrintService::AskPrinter(QWidget* parent) {
-  if (PrintDialogHook) return PrintDialogHook(*printer_);
-  QPrintDialog dialog(printer_.get(), parent);
-  dialog.setWindowTitle(QStringLiteral("Drucken"));
-  dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-  return dialog.exec() == QDialog::Accepted;
-}
+bool PrintService::AskPrinter(QWidget* parent) { return desktop_.ChoosePrinter(parent, *printer_, PrinterDialog::Print); }
 
 bool PrintService::SetUpPrinter(QWidget* parent) {
-  if (PageSetupHook) return PageSetupHook(*printer_);
-  QPrintDialog dialog(printer_.get(), parent);
-  dialog.setWindowTitle(QStringLiteral("Druckereinstellungen"));
-  dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-  // The dialog's own button says "Drucken"; here it only takes the choice.
-  for (QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
-    if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
-  return dialog.exec() == QDialog::Accepted;
+  return desktop_.ChoosePrinter(parent, *printer_, PrinterDialog::SetUp);
 }
 
 bool PrintService::ReadyToPrint() const {

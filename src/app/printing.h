@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/desktop_services.h"
 #include "platform/qt/qpainter_canvas.h"
 
 class QWidget;
@@ -17,7 +18,7 @@ namespace sonavel {
 
 class PrintService {
  public:
-  PrintService();
+  explicit PrintService(DesktopServices& desktop);
   ~PrintService();
 
   // The current printer: a PDF file is one of its targets (QPrinter::PdfFormat).
@@ -35,11 +36,8 @@ class PrintService {
   // to a file that is not there yet).
   QString FileToReplace() const;
 
-  // Seams for tests and scripted runs: they take the dialog's place and return its acceptance.
-  std::function<bool(QPrinter&)> PrintDialogHook;
-  std::function<bool(QPrinter&)> PageSetupHook;
-
  private:
+  DesktopServices& desktop_;
   std::unique_ptr<QPrinter> printer_;
 };
 

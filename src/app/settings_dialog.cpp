@@ -2,10 +2,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFocusEvent>
 #include <QFrame>
@@ -17,11 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTabWidget>
 #include <QTimer>
@@ -70,11 +66,6 @@ void PadButtons(QWidget* root) {
 }
 
 }  // namespace
-
-Colour ColourOfQColor(const QColor& c) {
-  return static_cast<Colour>(c.red()) | static_cast<Colour>(c.green()) << 8 |
-         static_cast<Colour>(c.blue()) << 16;
-}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -766,13 +757,7 @@ void TfrmSettings::SettingsHelpClick() { session_.HostRef.OpenHelp(HelpTopicOf(h
 void TfrmSettings::ChangeClick() {
   const int32_t index = ColourList->currentIndex();
   if (index < 0 || index >= GraphColourCount) return;
-  std::optional<Colour> chosen;
-  if (ColourDialogHook) {
-    chosen = ColourDialogHook(ColourOfQColor(lastColour_));
-  } else {
-    const QColor c = QColorDialog::getColor(lastColour_, this, QStringLiteral("Farbe"));
-    if (c.isValid()) chosen = ColourOfQColor(c);
-  }
+  const std::optional<Colour> chosen = main_.Desktop().ChooseColour(this, ColourOfQColor(lastColour_));
   if (!chosen) return;
   lastColour_ = ResolveColour(*chosen, palette());
   ApplyColourChange(main_.State(), index, *chosen, *this);
@@ -780,42 +765,25 @@ void TfrmSettings::ChangeClick() {
 }
 
 void TfrmSettings::btnChooseCalClick() {
-  std::optional<QString> file;
-  if (CalFileDialogHook) {
-    file = CalFileDialogHook();
-  } else {
-    QFileDialog dialog(this, QStringLiteral("Open Calibration Data File"), main_.WorkingDirectory(),
-                       QStringLiteral("Calibration Data (*.cal)"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("cal"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-      file = dialog.selectedFiles().front();
-  }
-  if (!file || file->isEmpty()) return;
+  const std::optional<FileChoice> file = main_.Desktop().ChooseFile(
+      this, {false, QStringLiteral("Open Calibration Data File"), {QStringLiteral("Calibration Data (*.cal)")},
+             main_.WorkingDirectory(), QString(), QStringLiteral("cal")});
+  if (!file || file->FileName.isEmpty()) return;
   SettingsRecord& s = main_.State().Settings;
-  s.CalFilename = QFileInfo(*file).absoluteFilePath().toStdString();
+  s.CalFilename = QFileInfo(file->FileName).absoluteFilePath().toStdString();
   Label24->setText(Q(s.CalFilename));
   chkLoadCal->setChecked(true);
 }
 
 void TfrmSettings::StartTool(SettingsTool tool) {
-  const auto installed = ToolInstalledHook ? ToolInstalledHook : [](const std::string& program) {
-    return !QStandardPaths::findExecutable(Q(program)).isEmpty();
-  };
-  const std::optional<DesktopTool> found = FindDesktopTool(tool, installed);
+  DesktopServices& desktop = main_.Desktop();
+  const std::optional<DesktopTool> found =
+      FindDesktopTool(tool, [&desktop](const std::string& program) { return desktop.ToolInstalled(program); });
   if (!found) {
     session_.HostRef.MessageBox(MissingToolText(tool), "", MessageIcon::Information, ButtonOk);
     return;
   }
-  bool started = false;
-  if (ToolStartHook) {
-    started = ToolStartHook(*found);
-  } else {
-    QStringList arguments;
-    for (const std::string& a : found->Arguments) arguments << Q(a);
-    started = QProcess::startDetached(Q(found->Program), arguments);
-  }
-  if (!started)
+  if (!desktop.StartTool(*found))
     session_.HostRef.MessageBox("\"" + found->Program + "\" konnte nicht gestartet werden.", "",
                                 MessageIcon::Error, ButtonOk);
 }

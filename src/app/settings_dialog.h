@@ -79,12 +79,6 @@ class TfrmSettings : public QDialog, private SettingsDialogView {
   int32_t HelpContext() const { return helpContext_; }
   bool LightTimerRunning() const;
 
-  // Seams for tests and scripted runs: the colour dialog (gets the colour it starts with), the
-  // calibration file dialog, the folder chooser and the start of a desktop tool.
-  std::function<std::optional<Colour>(Colour start)> ColourDialogHook;
-  std::function<std::optional<QString>()> CalFileDialogHook;
-  std::function<bool(const std::string& program)> ToolInstalledHook;
-  std::function<bool(const DesktopTool& tool)> ToolStartHook;
 
   // The controls, named as the system names them.
   QTabWidget* SettingsPages;
@@ -188,7 +182,5 @@ class TfrmSettings : public QDialog, private SettingsDialogView {
   Colour windowColour_ = ColourButtonFace;
 };
 
-// 0x00BBGGRR of a colour the user picked.
-Colour ColourOfQColor(const QColor& c);
 
 }  // namespace sonavel

@@ -35,11 +35,7 @@ int RunMixer(const std::vector<std::string>& args, Io& io) {
     throw UsageError("option --device: " + std::to_string(device) + " is not a mixer device (0 to " +
                      std::to_string(mixer.MixerDeviceCount - 1) + ")");
   // The device list as the settings dialog builds it: every device opened once in turn.
-  std::vector<std::string> entries;
-  for (uint32_t n = 0; n < mixer.MixerDeviceCount; ++n) {
-    session->OpenMixerDevice(n);
-    entries.push_back(mixer.Caps.Name + " Driver Version " + mixer.Caps.Version);
-  }
+  const std::vector<std::string> entries = session->MixerDeviceEntries();
   session->OpenMixerDevice(static_cast<uint32_t>(device));
 
   const bool json = opts.Flag("json");

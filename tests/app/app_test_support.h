@@ -46,7 +46,7 @@ struct MainWindowRig {
         joystick(host),
         keys(KeyFileStore::Locations{Dir("config/Brantel/Sonavel.reg"), Dir("etc/Brantel/Sonavel.reg")}) {
     window = std::make_unique<TfrmMain>(
-        MainWindowWiring{Devices{waveOut, mixer, endpoint, joystick}, false, host, keys, RegionalDeDe()});
+        MainWindowWiring{Devices{waveOut, mixer, endpoint, joystick}, false, host, keys, RegionalDeDe(), &desktop});
   }
 
   std::string Dir(const std::string& name) const { return (temp.path() + "/").toStdString() + name; }
@@ -63,6 +63,7 @@ struct MainWindowRig {
   SimEndpointVolume endpoint;
   SimJoystick joystick;
   KeyFileStore keys;
+  SimDesktopServices desktop;
   std::unique_ptr<TfrmMain> window;
 };
 

@@ -146,7 +146,7 @@ TEST(CalibrationByEar, TwentyTwoPagesAcceptedSavedReadBackAndUsedByANewTest) {
   QTest::keyClicks(info.Headphones, "HDA 200");
   const std::string file = rig.Dir("ohr.cal");
   FileDialogRequest asked;
-  w.FileDialogHook = [&](const FileDialogRequest& r) -> std::optional<FileChoice> {
+  rig.desktop.File = [&](const FileDialogRequest& r) -> std::optional<FileChoice> {
     asked = r;
     return FileChoice{QString::fromStdString(file), 1};
   };
@@ -344,7 +344,7 @@ TEST(CalibrationInfo, SaveCancelledOrFailedKeepsTheNewCalibrationInUse) {
       rig.Wizard().Next->click();
     }
     const std::string bad = rig.Dir("fehlt/ordner/x.cal");
-    rig.Main().FileDialogHook = [&](const FileDialogRequest&) -> std::optional<FileChoice> {
+    rig.desktop.File = [&](const FileDialogRequest&) -> std::optional<FileChoice> {
       if (c.cancel) return std::nullopt;
       return FileChoice{QString::fromStdString(bad), 1};
     };
@@ -470,7 +470,7 @@ TEST(CalibrationMenu, ItemsFollowTheCalibrationInUse) {
   EXPECT_FALSE(rig.Info().isVisible());
   const std::string file = rig.Dir("k.cal");
   WriteCal(file, CalibrationHeader{}, CalibrationTable{});
-  w.FileDialogHook = [&](const FileDialogRequest&) -> std::optional<FileChoice> {
+  rig.desktop.File = [&](const FileDialogRequest&) -> std::optional<FileChoice> {
     return FileChoice{QString::fromStdString(file), 1};
   };
   w.LoadCalibration1Click();
@@ -518,7 +518,7 @@ TEST(CalibrationByEar, ACalibrationInTheWizardLeadsANewTestToTheListenersThresho
   }
   TfrmCalibrationInfo& info = w.Calibration().CalibrationInfo();
   ASSERT_TRUE(info.isVisible());
-  w.FileDialogHook = [](const FileDialogRequest&) -> std::optional<FileChoice> { return std::nullopt; };
+  rig.desktop.File = [](const FileDialogRequest&) -> std::optional<FileChoice> { return std::nullopt; };
   info.OKSave->click();  // in use, not saved
   ASSERT_TRUE(state.CalibrationLoaded);
   EXPECT_EQ(state.CalibrationData[0][1].LevelOffset, 0.0);

@@ -70,7 +70,7 @@ TEST(OpenCommand, DamagedFileChangesNothing) {
   const std::string path = rig.Dir("kaputt.aud");
   WriteBytes(path, damaged);
   FileDialogRequest asked;
-  w.FileDialogHook = [&](const FileDialogRequest& r) -> std::optional<FileChoice> {
+  rig.desktop.File = [&](const FileDialogRequest& r) -> std::optional<FileChoice> {
     asked = r;
     return FileChoice{QString::fromStdString(path), 1};
   };
@@ -91,7 +91,7 @@ TEST(OpenCommand, DamagedFileChangesNothing) {
   EXPECT_EQ(w.State().CurrentAudiogram, before.CurrentAudiogram);
 
   // Cancelling the dialog does nothing at all.
-  w.FileDialogHook = [](const FileDialogRequest&) { return std::optional<FileChoice>(); };
+  rig.desktop.File = [](const FileDialogRequest&) { return std::optional<FileChoice>(); };
   w.Open1Click();
   EXPECT_EQ(rig.host.Messages.size(), 2u);
 }
@@ -114,7 +114,7 @@ TEST(SaveCommand, TheNameAndTypeChooseTheFormat) {
     SCOPED_TRACE(c.name);
     const std::string path = rig.Dir(c.name);
     FileDialogRequest asked;
-    w.FileDialogHook = [&](const FileDialogRequest& r) -> std::optional<FileChoice> {
+    rig.desktop.File = [&](const FileDialogRequest& r) -> std::optional<FileChoice> {
       asked = r;
       return FileChoice{QString::fromStdString(path), c.type};
     };

@@ -170,7 +170,7 @@ TEST(MainWindowHelp, F1AndTheHelpMenuOpenTheirContexts) {
   EXPECT_EQ(rig.host.HelpOpened, (std::vector<int32_t>{1, 10, 21}));
 
   QUrl opened;
-  w.UrlOpener = [&](const QUrl& url) {
+  rig.desktop.Url = [&](const QUrl& url) {
     opened = url;
     return true;
   };

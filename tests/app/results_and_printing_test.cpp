@@ -146,8 +146,8 @@ QString RunTool(const QString& program, const QStringList& args) {
 }
 
 // Prints to a PDF file through the printer dialog's seam.
-void ToPdf(PrintService& printing, const QString& path, bool* asked = nullptr, bool accept = true) {
-  printing.PrintDialogHook = [path, asked, accept](QPrinter& printer) {
+void ToPdf(SimDesktopServices& desktop, const QString& path, bool* asked = nullptr, bool accept = true) {
+  desktop.Printer = [path, asked, accept](QPrinter& printer, PrinterDialog) {
     if (asked) *asked = true;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
@@ -186,7 +186,7 @@ TEST(Printing, MainWindowPrintsOneWhitePageWithTheCalibrationLineOnlyWhenAsked) 
     const GraphColourSet before = s.Settings.GraphColours;
     const QColor windowBefore = w.palette().color(QPalette::Window);
     const QString pdf = QString::fromStdString(r.rig.Dir("main.pdf"));
-    ToPdf(w.Printing(), pdf);
+    ToPdf(r.rig.desktop, pdf);
 
     w.Print1Click();
 
@@ -220,13 +220,13 @@ TEST(Printing, CancelPrintsNothingAndAFailedJobIsReportedWithTheColoursRestored)
   const GraphColourSet before = s.Settings.GraphColours;
   bool asked = false;
   const QString cancelled = QString::fromStdString(r.rig.Dir("cancelled.pdf"));
-  ToPdf(w.Printing(), cancelled, &asked, false);
+  ToPdf(r.rig.desktop, cancelled, &asked, false);
   w.Print1Click();
   EXPECT_TRUE(asked);
   EXPECT_FALSE(QFile::exists(cancelled));
   EXPECT_TRUE(r.rig.host.Messages.empty());
 
-  ToPdf(w.Printing(), QString::fromStdString(r.rig.Dir("no/such/folder/x.pdf")));
+  ToPdf(r.rig.desktop, QString::fromStdString(r.rig.Dir("no/such/folder/x.pdf")));
   w.Print1Click();
   ASSERT_EQ(r.rig.host.Messages.size(), 1u);
   EXPECT_EQ(r.rig.host.Messages[0].icon, MessageIcon::Error);
@@ -254,7 +254,7 @@ TEST(Printing, ResultsWindowPrintsItsTableAsTextWithoutADialog) {
   r.State().ResultsPresent = true;
   const QString pdf = QString::fromStdString(r.rig.Dir("results.pdf"));
   bool asked = false;
-  ToPdf(w.Printing(), pdf, &asked);
+  ToPdf(r.rig.desktop, pdf, &asked);
   w.Printing().Printer().setOutputFormat(QPrinter::PdfFormat);
   w.Printing().Printer().setOutputFileName(pdf);
   w.ViewResults1Click();

@@ -167,7 +167,7 @@ TEST(SettingsDialog, Colour3ThenCancelReloadsTheAreaAndKeepsTheFrame) {
   const Colour stored = rig.settings().GraphColours[ColourAudiogramBackground];
   d.ShowSettings(PageGraphSettings);
   d.ColourList->setCurrentIndex(3);
-  d.ColourDialogHook = [](Colour) { return std::optional<Colour>(0x000000FF); };
+  rig.desktop.Colours = [](Colour) { return std::optional<Colour>(0x000000FF); };
   d.ChangeClick();
   EXPECT_EQ(rig.settings().GraphColours[ColourAudiogramBackground], 0x000000FFu);
   EXPECT_EQ(w.ChartImage().pixelColor(w.ChartImage().width() - 2, 2), QColor(255, 0, 0));
@@ -414,15 +414,17 @@ TEST(SettingsDialog, ChoosingTheCalibrationFileAndTheDesktopTools) {
   SettingsRig rig;
   TfrmSettings& d = rig.dialog();
   d.chkLoadCal->setChecked(false);
-  d.CalFileDialogHook = [&] { return std::optional<QString>(QString::fromStdString(rig.Dir("a b.cal"))); };
+  rig.desktop.File = [&](const FileDialogRequest&) {
+    return std::optional<FileChoice>(FileChoice{QString::fromStdString(rig.Dir("a b.cal")), 1});
+  };
   d.btnChooseCalClick();
   EXPECT_EQ(rig.settings().CalFilename, rig.Dir("a b.cal"));
   EXPECT_EQ(d.Label24->text().toStdString(), rig.Dir("a b.cal"));
   EXPECT_TRUE(rig.settings().chkLoadCal);
 
   std::vector<std::string> started;
-  d.ToolInstalledHook = [](const std::string& p) { return p == "pavucontrol"; };
-  d.ToolStartHook = [&](const DesktopTool& t) {
+  rig.desktop.Installed = [](const std::string& p) { return p == "pavucontrol"; };
+  rig.desktop.Start = [&](const DesktopTool& t) {
     started.push_back(t.Program);
     return true;
   };

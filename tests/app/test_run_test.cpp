@@ -261,7 +261,7 @@ TEST(RunGuard, NothingChangesARunningTestsDevicesCalibrationOrAudiogram) {
   settings.AutoRetest = false;
   r.State().ResultsPresent = true;  // an audiogram was on screen before the test
   int fileDialogs = 0;
-  w.FileDialogHook = [&](const FileDialogRequest&) -> std::optional<FileChoice> {
+  r.rig.desktop.File = [&](const FileDialogRequest&) -> std::optional<FileChoice> {
     ++fileDialogs;
     return std::nullopt;
   };

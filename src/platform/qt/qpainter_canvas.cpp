@@ -9,6 +9,10 @@
 
 namespace sonavel {
 
+Colour ColourOfQColor(const QColor& c) {
+  return static_cast<Colour>(c.red()) | static_cast<Colour>(c.green()) << 8 | static_cast<Colour>(c.blue()) << 16;
+}
+
 QColor ResolveColour(Colour colour, const QPalette& palette) {
   if ((colour & 0xFF000000u) == SystemColourFlag) {
     QPalette::ColorRole role = QPalette::Window;

@@ -18,6 +18,8 @@ namespace sonavel {
 // 0x00BBGGRR, or 0xFF000000 + a system colour index resolved from the palette
 // (0xFF00000F = button face).
 QColor ResolveColour(Colour colour, const QPalette& palette);
+// 0x00BBGGRR of a colour the user picked.
+Colour ColourOfQColor(const QColor& c);
 
 class QPainterCanvas : public Canvas {
  public:
