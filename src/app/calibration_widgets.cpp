@@ -5,22 +5,16 @@
 
 namespace sonavel {
 
-Lamp::Lamp(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("shpLED")); }
+namespace {
+const QColor LampRed(230, 0, 0);
+const QColor LampGreen(0, 200, 0);
+}  // namespace
+
+Lamp::Lamp(QWidget* parent) : RoundLight(parent, Shape::Centred, LampRed) { setObjectName(QStringLiteral("shpLED")); }
 
 void Lamp::SetGreen(bool green) {
-  if (green_ == green) return;
   green_ = green;
-  update();
-}
-
-void Lamp::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing);
-  const QColor fill = green_ ? QColor(0, 200, 0) : QColor(230, 0, 0);
-  p.setPen(QPen(Qt::black, 1));
-  p.setBrush(fill);
-  const int d = std::min(width(), height()) - 2;
-  p.drawEllipse(QRectF((width() - d) / 2.0, (height() - d) / 2.0, d, d));
+  SetFill(green ? LampGreen : LampRed);
 }
 
 VolumeColumn::VolumeColumn(QWidget* parent, const char* sliderName, const char* captionName,

@@ -12,17 +12,16 @@
 
 #include "calibration/calibration_tone.h"
 
+#include "app/round_light.h"
+
 namespace sonavel {
 
 // The round lamp beside the tone button: red while the tone is off, green while it plays.
-class Lamp : public QWidget {
+class Lamp : public RoundLight {
  public:
   explicit Lamp(QWidget* parent);
   void SetGreen(bool green);
   bool Green() const { return green_; }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
 
  private:
   bool green_ = false;

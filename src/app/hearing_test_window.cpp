@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "app/desktop_font.h"
+#include "app/round_light.h"
 #include "app/window_keys.h"
 #include "hearingtest/response_button.h"
 #include "hearingtest/graph.h"
@@ -39,26 +40,6 @@ class GraphWidget : public QWidget {
 
  private:
   TfrmTest& owner_;
-};
-
-// A filled circle: the black socket of the light and the red light on top of it.
-class Circle : public QWidget {
- public:
-  Circle(QColor colour, QWidget* parent) : QWidget(parent), colour_(colour) {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(colour_);
-    p.drawEllipse(QRectF(0.5, 0.5, width() - 1.0, height() - 1.0));
-  }
-
- private:
-  QColor colour_;
 };
 
 }  // namespace
@@ -139,10 +120,13 @@ TfrmTest::TfrmTest(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowSta
   graphCanvas_ =
       std::make_unique<PersistentImageCanvas>(*GraphBox, GraphWidth, GraphHeight, ColourButtonFace);
 
-  Shape1 = new Circle(Qt::black, this);
+  // The black socket of the light, and the red light on top of it.
+  Shape1 = new RoundLight(this, RoundLight::Shape::FillsItsBox, Qt::black);
+  Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
   Shape1->setObjectName(QStringLiteral("Shape1"));
   Shape1->setGeometry(19, 340, 26, 24);
-  light = new Circle(Qt::red, this);
+  light = new RoundLight(this, RoundLight::Shape::FillsItsBox, Qt::red);
+  light->setAttribute(Qt::WA_TransparentForMouseEvents);
   light->setObjectName(QStringLiteral("light"));
   light->setGeometry(19, 340, 26, 24);
   light->hide();

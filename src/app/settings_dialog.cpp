@@ -69,20 +69,13 @@ void PadButtons(QWidget* root) {
 
 // ---------------------------------------------------------------------------------------------
 
-TLight::TLight(QWidget* parent) : QWidget(parent) { setFixedSize(25, 18); }
-
-void TLight::SetColour(Colour colour) {
-  if (colour_ == colour) return;
-  colour_ = colour;
-  update();
+TLight::TLight(QWidget* parent) : RoundLight(parent, Shape::FillsItsBox, ResolveColour(ColourRed, QPalette())) {
+  setFixedSize(25, 18);
 }
 
-void TLight::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(Qt::black);
-  p.setBrush(ResolveColour(colour_, palette()));
-  p.drawEllipse(QRectF(0.5, 0.5, width() - 1, height() - 1));
+void TLight::SetColour(Colour colour) {
+  colour_ = colour;
+  SetFill(ResolveColour(colour, palette()));
 }
 
 // ---------------------------------------------------------------------------------------------

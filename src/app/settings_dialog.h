@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/round_light.h"
 #include "settings/registry.h"
 #include "settings/settings_rules.h"
 
@@ -33,15 +34,11 @@ class TfrmMain;
 class Session;
 
 // The light of the response-button check: a small filled circle.
-class TLight : public QWidget {
-  Q_OBJECT
+class TLight : public RoundLight {
  public:
   explicit TLight(QWidget* parent);
   void SetColour(Colour colour);
   Colour FillColour() const { return colour_; }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
 
  private:
   Colour colour_ = ColourRed;
