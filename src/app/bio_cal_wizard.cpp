@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "app/window_keys.h"
+#include "app/widget_helpers.h"
 
 namespace sonavel {
 
@@ -20,7 +21,6 @@ constexpr int SliderHeight = 190;
 constexpr const char* NextHint = "Click here when you are satisfied with the mixer settings";
 constexpr const char* DirectionsHint = "Brief Instructions. For furter Information read your Manual.";
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QLabel* WhiteLabel(QWidget* parent, const char* name) {
   auto* l = new QLabel(parent);
@@ -146,8 +146,7 @@ void TfrmBioCal::Start(bool FreshCalibration) {
   GainBox->setVisible(gain);
   GainColumn->SetVisible(gain);
   ShowPage();
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CentreOnScreen(*this);
   show();
   raise();
   activateWindow();

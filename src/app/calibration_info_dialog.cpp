@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "app/window_keys.h"
+#include "app/widget_helpers.h"
 #include "calibration/bio_cal.h"
 #include "core/error.h"
 
@@ -19,7 +20,6 @@ namespace {
 constexpr int DialogWidth = 470;
 constexpr int DialogHeight = 250;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -99,8 +99,7 @@ void TfrmCalibrationInfo::ShowInfo() {
     DateStamp->setText(
         QStringLiteral("Calibration finished on %1 at %2").arg(Q(h.CalibrationDate), Q(h.CalibrationTime)));
   }
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CentreOnScreen(*this);
   show();
   raise();
   activateWindow();

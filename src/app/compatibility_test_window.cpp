@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "app/window_keys.h"
+#include "app/widget_helpers.h"
 
 namespace sonavel {
 
@@ -17,7 +18,6 @@ constexpr int WindowWidth = 730;
 constexpr int WindowHeight = 500;
 constexpr int SliderHeight = 200;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, const QRect& where,
                   bool wrap = false) {
@@ -144,8 +144,7 @@ void TfrmCompatibilityTest::ShowTest() {
   sliders_->Show(rules_);
   GainColumn->SetVisible(rules_.GainVisible());
   ShowTone();
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CentreOnScreen(*this);
   show();
   raise();
   activateWindow();

@@ -10,12 +10,13 @@
 #include <QStandardPaths>
 #include <QWidget>
 
+#include "app/widget_helpers.h"
+
 #include "platform/qt/qpainter_canvas.h"
 
 namespace sonavel {
 
 namespace {
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // A dialog gives the keyboard back to the window it came from.
 void BackTo(QWidget* parent) {

@@ -11,6 +11,7 @@
 #include "app/desktop_font.h"
 #include "app/round_light.h"
 #include "app/window_keys.h"
+#include "app/widget_helpers.h"
 #include "hearingtest/response_button.h"
 #include "hearingtest/graph.h"
 #include "hearingtest/procedure.h"
@@ -164,8 +165,7 @@ void TfrmTest::FormCreate() {
 
 void TfrmTest::Show() {
   if (!centred_) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-      move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
     centred_ = true;
   }
   if (!isVisible()) {

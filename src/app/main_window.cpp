@@ -29,6 +29,7 @@
 #include "app/hearing_test_window.h"
 #include "app/version.h"
 #include "app/window_keys.h"
+#include "app/widget_helpers.h"
 #include "core/error.h"
 #include "files/file_naming.h"
 #include "platform/qt/qpainter_canvas.h"
@@ -47,7 +48,6 @@ constexpr int MinClientWidth = 710;
 constexpr int MinClientHeight = 541;
 constexpr int ThresholdRowHeight = 19;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The threshold row's top: 17 as laid out, or lower where the style draws the box's title above
 // its frame (the frame's top edge then runs two pixels under the title's foot), so that the row
@@ -126,8 +126,7 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
   const int menuHeight = menuBar()->sizeHint().height();
   setMinimumSize(MinClientWidth, MinClientHeight + menuHeight);
   resize(ClientWidth, ClientHeight + menuHeight);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CentreOnScreen(*this);
   FormResize(ClientWidth, ClientHeight);
   calibration_ = std::make_unique<CalibrationWindows>(*this);
 }
@@ -138,7 +137,7 @@ THelpWindow& TfrmMain::HelpWindow() {
   if (!help_) {
     help_ = std::make_unique<THelpWindow>(HelpDirectory());
     help_->setFont(DesktopFont(14));
-    help_->move(frameGeometry().center() - help_->rect().center());
+    CentreOver(*help_, *this);
   }
   return *help_;
 }
@@ -593,7 +592,7 @@ void TfrmMain::Emailtheauthor1Click() {
 
 void TfrmMain::About1Click() {
   setEnabled(false);
-  about_->move(frameGeometry().center() - about_->rect().center());
+  CentreOver(*about_, *this);
   about_->show();
   about_->raise();
   about_->activateWindow();

@@ -13,6 +13,7 @@
 #include "app/desktop_font.h"
 #include "app/printing.h"
 #include "app/window_keys.h"
+#include "app/widget_helpers.h"
 #include "core/error.h"
 #include "platform/qt/qpainter_canvas.h"
 #include "results/analysis.h"
@@ -28,7 +29,6 @@ constexpr int ClientHeight = 507;
 constexpr int StatisticsBoxHeight = 262;
 constexpr int ButtonTop = 466;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 class TableArea : public QWidget {
  public:
@@ -138,8 +138,7 @@ TfrmResults::TfrmResults(const ResultsWindowWiring& w, QWidget* parent)
   HeaderRight->setText(QStringLiteral("Rechts"));
   for (QLabel* l : {HeaderFrequency, HeaderLeft, HeaderRight}) l->adjustSize();
 
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CentreOnScreen(*this);
 }
 
 void TfrmResults::FormActivate() {

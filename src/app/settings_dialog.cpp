@@ -27,6 +27,7 @@
 #include "app/hearing_test_window.h"
 #include "app/main_window.h"
 #include "app/window_keys.h"
+#include "app/widget_helpers.h"
 #include "core/error.h"
 #include "platform/qt/qpainter_canvas.h"
 
@@ -40,7 +41,6 @@ constexpr int ButtonTop = 388;
 // Room below each page's contents for the buttons that stand in front of the page area.
 constexpr int PageBottomMargin = ClientHeight - ButtonTop + 4;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 template <typename W>
 W* Named(W* w, const char* name) {
@@ -126,8 +126,7 @@ TfrmSettings::TfrmSettings(TfrmMain& main)
   PadButtons(this);
   Connect();
   SyncControls();
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CentreOnScreen(*this);
 }
 
 TfrmSettings::~TfrmSettings() = default;
