@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -105,7 +104,7 @@ TfrmMain::TfrmMain(const MainWindowWiring& wiring, QWidget* parent)
   HelpKey(*testWindow_, [this] { host_.OpenHelp(14); });
   session_->Procedure().SetObserver(this);
   screenSaver_ = new ScreenSaverInhibitor(this);
-  workingDirectory_ = QDir::currentPath();
+  session_->WorkingDirectory = QDir::currentPath().toStdString();
 
   setFont(DesktopFont(14));
   BuildLayout();
@@ -543,11 +542,11 @@ void TfrmMain::Open1Click() {
   const auto choice = AskFile({false,
                                QStringLiteral("Open Audiogram File"),
                                {QStringLiteral("Audiogramme (*.aud *.AUD *.Aud)")},
-                               workingDirectory_,
+                               WorkingDirectory(),
                                QString(),
                                QString()});
   if (!choice) return;
-  workingDirectory_ = QFileInfo(choice->FileName).absolutePath();
+  session_->RememberFolderOf(choice->FileName.toStdString());
   session_->OpenAudiogram(choice->FileName.toStdString());
   AfterAudiogramChange();
 }
@@ -559,11 +558,11 @@ void TfrmMain::Save1Click() {
   const auto choice = AskFile({true,
                                QStringLiteral("Save Audiogram"),
                                {QStringLiteral("Audiogram (*.aud)"), QStringLiteral("ASCII-Text (*.txt)")},
-                               workingDirectory_,
+                               WorkingDirectory(),
                                suggested,
                                QStringLiteral("aud")});
   if (!choice) return;
-  workingDirectory_ = QFileInfo(choice->FileName).absolutePath();
+  session_->RememberFolderOf(choice->FileName.toStdString());
   session_->SaveAudiogram(choice->FileName.toStdString(), choice->FileType);
 }
 
@@ -572,7 +571,7 @@ void TfrmMain::LoadCalibration1Click() {
   const auto choice = AskFile({false,
                                QStringLiteral("Open Calibration Data File"),
                                {QStringLiteral("Calibration Data (*.cal)")},
-                               workingDirectory_,
+                               WorkingDirectory(),
                                QString(),
                                QStringLiteral("cal")});
   if (choice) session_->LoadCalibration(choice->FileName.toStdString());

@@ -125,8 +125,8 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   TfrmAbout& AboutWindow() { return *about_; }
   TfrmSettings& SettingsWindow() { return *settings_; }
   // Where the open and save dialogs start; the settings window's "Dateien" page sets it.
-  const QString& WorkingDirectory() const { return workingDirectory_; }
-  void SetWorkingDirectory(const QString& directory) { workingDirectory_ = directory; }
+  QString WorkingDirectory() const { return QString::fromStdString(session_->WorkingDirectory); }
+  void SetWorkingDirectory(const QString& directory) { session_->WorkingDirectory = directory.toStdString(); }
   TfrmTest& TestWindow() { return *testWindow_; }
   TfrmResults& ResultsWindow() { return *results_; }
   PrintService& Printing() { return *printing_; }
@@ -203,7 +203,6 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   QString captionNote_;
   ScreenSaverInhibitor* screenSaver_;
   QImage chartImage_, rowImage_;
-  QString workingDirectory_;
   bool waveDevicePresent_ = true;
   bool fillingFields_ = false;
 };

@@ -1,5 +1,7 @@
 #include "session/session.h"
 
+#include <filesystem>
+
 #include "core/command_line.h"
 #include "core/error.h"
 #include "files/audiogram_file.h"
@@ -134,6 +136,11 @@ bool Session::AcceptNewCalibration(const std::string& person, const std::string&
   State.CalibrationLoaded = true;
   NewCalibrationPending = false;
   return true;
+}
+
+void Session::RememberFolderOf(const std::string& file) {
+  const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+  if (!folder.empty()) WorkingDirectory = folder.string();
 }
 
 void Session::NewTest() { procedure_.NewTest1Click(); }

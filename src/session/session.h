@@ -54,6 +54,11 @@ class Session {
   // The descriptive header of the calibration in use (the calibration information dialog).
   CalibrationHeader CalHeader;
 
+  // Where the file dialogs start: the folder the Dateien page chose, then the folder of the
+  // last audiogram opened or saved.
+  std::string WorkingDirectory;
+  void RememberFolderOf(const std::string& file);
+
   // The hand-over of a calibration by ear to the calibration information dialog.
   CalibrationTable WorkingCalibration{};
   bool NewCalibrationPending = false;

@@ -184,6 +184,16 @@ TEST(Session, DuringARunTheCommandsThatWouldChangeItAreRefused) {
   EXPECT_TRUE(s.session.OpenAudiogram(DataPath("aud/full.aud")));
 }
 
+// The file dialogs start where the last audiogram was opened or saved; a bare name moves nothing.
+TEST(Session, TheWorkingDirectoryFollowsTheFilesChosen) {
+  SimSession s;
+  s.session.WorkingDirectory = "/home/anna";
+  s.session.RememberFolderOf("/data/Hörtests/Muster.aud");
+  EXPECT_EQ(s.session.WorkingDirectory, "/data/Hörtests");
+  s.session.RememberFolderOf("Muster.aud");
+  EXPECT_EQ(s.session.WorkingDirectory, "/data/Hörtests");
+}
+
 TEST(Session, StartUpShowsWhatItCouldNotOpenAndGoesOn) {
   SimSession s;
   s.session.State.Settings.chkLoadCal = true;
