@@ -10,10 +10,10 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QWidget>
-#include <cstdio>
-#include <filesystem>
+#include <optional>
 
 #include "core/error.h"
+#include "files/atomic_file.h"
 
 namespace sonavel {
 
@@ -133,12 +133,17 @@ void PaintTree(QWidget& w, QPainter& p, const PaperPainter& own) {
 }  // namespace
 
 void PrintWidgetImage(QPrinter& printer, QWidget& widget, const PaperPainter& own) {
-  // A PDF file is written beside its target and put in its place once it is complete, so that a
-  // failed job leaves an earlier file as it was.
+  // A PDF file is written as every file of the program is (files/atomic_file): into a temporary
+  // file beside its target, put on disk and in its place once it is complete, so that a failed
+  // job leaves an earlier file as it was.
   const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
   const QString target = printer.outputFileName();
-  const QString partial = target + QStringLiteral(".part");
-  if (toFile) printer.setOutputFileName(partial);
+  const std::string cannotWrite = "Die Datei \"" + target.toStdString() + "\" kann nicht geschrieben werden.";
+  std::optional<AtomicFileWriter> file;
+  if (toFile) {
+    if (FailureOf([&] { file.emplace(target.toStdString()); })) throw SonavelError(cannotWrite);
+    printer.setOutputFileName(QString::fromStdString(file->TemporaryPath()));
+  }
   struct ResetName {
     QPrinter& printer;
     bool toFile;
@@ -150,8 +155,7 @@ void PrintWidgetImage(QPrinter& printer, QWidget& widget, const PaperPainter& ow
 
   QPainter painter;
   if (!painter.begin(&printer)) {
-    if (toFile)
-      throw SonavelError("Die Datei \"" + target.toStdString() + "\" kann nicht geschrieben werden.");
+    if (toFile) throw SonavelError(cannotWrite);
     throw SonavelError("Der Drucker \"" + printer.printerName().toStdString() +
                        "\" kann den Druckauftrag nicht annehmen.");
   }
@@ -166,14 +170,7 @@ void PrintWidgetImage(QPrinter& printer, QWidget& widget, const PaperPainter& ow
   painter.fillRect(widget.rect(), widget.palette().color(QPalette::Window));
   PaintTree(widget, painter, own);
   if (!painter.end()) throw SonavelError("Der Druckauftrag konnte nicht abgeschlossen werden.");
-  if (toFile) {
-    std::error_code error;
-    std::filesystem::rename(partial.toStdString(), target.toStdString(), error);
-    if (error) {
-      std::remove(partial.toStdString().c_str());
-      throw SonavelError("Die Datei \"" + target.toStdString() + "\" kann nicht geschrieben werden.");
-    }
-  }
+  if (file && FailureOf([&] { file->Commit(); })) throw SonavelError(cannotWrite);
 }
 
 }  // namespace sonavel

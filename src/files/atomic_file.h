@@ -35,6 +35,9 @@ class AtomicFileWriter {
   void SetSyncStep(SyncStep step) { sync_ = std::move(step); }
 
   const std::string& TargetPath() const { return target_; }
+  // The temporary file, for a writer that fills it by its name (a printer writing a PDF) before
+  // Commit puts it on disk and in the target's place.
+  const std::string& TemporaryPath() const { return temp_; }
 
  private:
   [[noreturn]] void Fail(const std::string& reason);
