@@ -499,6 +499,13 @@ void TfrmMain::RepaintAudiogram() {
   pbxResults->update();
 }
 
+void TfrmMain::SetAudiogramFrameColour(Colour colour) {
+  QPalette p = grpGraph->palette();
+  p.setColor(QPalette::Window, ResolveColour(colour, p));
+  grpGraph->setPalette(p);
+  grpGraph->setAutoFillBackground(true);
+}
+
 void TfrmMain::ApplyMainWindowColour(Colour colour) {
   if ((colour & SystemColourFlag) != 0) {
     setPalette(QPalette());

@@ -91,6 +91,9 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   // MainWindowView. The end of a run enables the window only when no secondary window that
   // disabled it (results, settings, about, calibration) is still open.
   void RepaintAudiogram() override;
+  // The window's background (a system colour: the desktop's), and the chart box's frame.
+  void ApplyMainWindowColour(Colour colour);
+  void SetAudiogramFrameColour(Colour colour);
   void SetEnabled(bool enabled) override;
   bool SecondaryWindowOpen() const;
 
@@ -172,7 +175,6 @@ class TfrmMain : public QMainWindow, public MainWindowView, private RunObserver 
   void FormResize(int clientWidth, int clientHeight);
   void NameChanged();
   void PersonalFieldsFromState();
-  void ApplyMainWindowColour(Colour colour);
   std::optional<FileChoice> AskFile(const FileDialogRequest& request);
   void AfterAudiogramChange();
   void ConnectTestAndResults();

@@ -841,23 +841,11 @@ void TfrmSettings::SetAudiogramAreaColour(Colour colour) {
   main_.RepaintAudiogram();
 }
 
-void TfrmSettings::SetAudiogramFrameColour(Colour colour) {
-  QPalette p = main_.grpGraph->palette();
-  p.setColor(QPalette::Window, ResolveColour(colour, p));
-  main_.grpGraph->setPalette(p);
-  main_.grpGraph->setAutoFillBackground(true);
-}
+void TfrmSettings::SetAudiogramFrameColour(Colour colour) { main_.SetAudiogramFrameColour(colour); }
 
 void TfrmSettings::SetMainWindowColour(Colour colour) {
   windowColour_ = colour;
-  if ((colour & SystemColourFlag) != 0) {
-    main_.setPalette(QPalette());
-  } else {
-    QPalette p = main_.palette();
-    p.setColor(QPalette::Window, ResolveColour(colour, p));
-    main_.setPalette(p);
-  }
-  main_.RepaintAudiogram();
+  main_.ApplyMainWindowColour(colour);
 }
 
 void TfrmSettings::ShowColourSample(Colour colour) {
